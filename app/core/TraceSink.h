@@ -1,0 +1,29 @@
+// Where rendered text goes: the trace (pane or terminal) and the online log.
+#pragma once
+
+#include <string_view>
+
+#include "core/Colors.h"
+
+class TTraceSink {
+ public:
+  virtual ~TTraceSink() = default;
+  // One run of one colour, appended at the end of the trace.
+  virtual void AppendText(std::string_view text, TColor color) = 0;
+  // Whether the trace's last line is empty, counting text not yet shown.
+  virtual bool LastLineEmpty() const = 0;
+};
+
+class TStreamSink {
+ public:
+  virtual ~TStreamSink() = default;
+  virtual void WriteStreamData(std::string_view text, TColor color) = 0;
+};
+
+// A port the relay and the send routine hand bytes to (single-entry slot).
+class TTxPort {
+ public:
+  virtual ~TTxPort() = default;
+  virtual bool CanAddTxOut() const = 0;
+  virtual void AddTxOut(const std::string_view data) = 0;
+};

@@ -1,0 +1,61 @@
+// The one road by which received data of every source reaches the window:
+// producers claim a slot, fill it, set Ready last and commit; one consumer
+// hands committed slots out in batches.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "SeriellData.h"
+
+class ReceiveRing {
+ public:
+  static constexpr int Size = 20000;
+
+  ReceiveRing();
+  ReceiveRing(const ReceiveRing&) = delete;
+  ReceiveRing& operator=(const ReceiveRing&) = delete;
+
+  // Producer side. ClaimSlot returns the slot index, or -1 when the ring is
+  // full: the record is then dropped and counted, never written over a slot
+  // the consumer has not read. The slot's Ready is 0 and its Time is stamped
+  // inside the claim, so slot order and time order agree across producers.
+  int ClaimSlot();
+  void CommitSlot();
+  TSeriellData& Slot(int index) { return records_[index]; }
+  const TSeriellData& Slot(int index) const { return records_[index]; }
+
+  // Claims, copies the record (keeping the stamped time unless keepTime),
+  // sets Ready last and commits. False when the record was dropped.
+  bool Put(const TSeriellData& record, bool keepTime = false);
+
+  // Counters as the protocol names them (0 … Size-1).
+  int ClaimIndex() const;
+  int CommitCount() const;
+  int ReadIndex() const;
+
+  // Consumer side: a run of committed slots [start, start+count) that does
+  // not cross the end of the ring; count 0 while nothing is ready or a
+  // claimed slot is still being filled.
+  int ReadyBatch(int& start) const;
+  void Release(int count);
+
+  // Records dropped because the ring was full, since the last call.
+  std::uint64_t TakeLostCount() { return lost_.exchange(0); }
+  std::uint64_t LostTotal() const { return lostTotal_.load(); }
+
+  // For tests: pretend the counters already stand at this position.
+  void ResetTo(std::uint64_t position);
+
+ private:
+  std::unique_ptr<TSeriellData[]> records_;
+  std::mutex claimLock_;
+  std::atomic<std::uint64_t> claimed_{0};
+  std::atomic<std::uint64_t> committed_{0};
+  std::atomic<std::uint64_t> read_{0};
+  std::atomic<std::uint64_t> lost_{0};
+  std::atomic<std::uint64_t> lostTotal_{0};
+  double lastStamp_ = 0.0;  // guarded by claimLock_
+};
