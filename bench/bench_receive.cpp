@@ -1,0 +1,117 @@
+// Records per second through ring → RxData_Serial (time stamps, hex page,
+// direction breaks) → coloured runs, without any window.
+#include <benchmark/benchmark.h>
+
+#include <thread>
+
+#include "core/DateTime.h"
+#include "core/ReceivePipeline.h"
+#include "core/RunQueue.h"
+#include "serial/ReceiveRing.h"
+
+namespace {
+
+std::shared_ptr<const TCodeEntries> HexPage() {
+  auto codes = std::make_shared<TCodeEntries>();
+  static const char* digits = "0123456789ABCDEF";
+  for (int b = 0; b < 256; ++b) {
+    (*codes)[b].Text = {digits[b >> 4], digits[b & 15], ' '};
+    (*codes)[b].BaseText = (*codes)[b].Text;
+  }
+  (*codes)[0x0A].LineBreak = true;
+  return codes;
+}
+
+// Fills the ring with one full lap of records as a serial port would.
+void FillRing(ReceiveRing& ring, int count, double t0) {
+  for (int i = 0; i < count; ++i) {
+    const int slot = ring.ClaimSlot();
+    TSeriellData& r = ring.Slot(slot);
+    r.RecType = rtSeriell;
+    r.Count = 1;
+    r.Data[0] = static_cast<std::uint8_t>(i * 7);
+    r.Dir = (i / 40) % 2 ? dirPortB : dirPortA;
+    r.LineFlags = 0;
+    r.Signals = 0;
+    r.Time = t0 + i * 1e-9;
+    r.Ready = 1;
+    ring.CommitSlot();
+  }
+}
+
+void BM_ReceivePath(benchmark::State& state) {
+  TRunQueue queue(1u << 30);
+  TReceivePipeline pipeline(queue);
+  TRxOptions options;
+  options.Codes = HexPage();
+  options.TimeFmt = "hh:nn:ss.zzz";
+  options.chkProtZeit = state.range(0) != 0;
+  options.chkMs = true;
+  options.chkTextBegin = state.range(0) != 0;
+  options.chkDatenAend = true;
+  options.chkZeichBegr = true;
+  options.CharLimit = 78;
+  pipeline.SetOptions(options);
+  ReceiveRing ring;
+  std::vector<TTextRun> drained;
+  const double t0 = NowDateTime();
+  std::int64_t records = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    queue.Take(drained);
+    FillRing(ring, ReceiveRing::Size, t0);
+    state.ResumeTiming();
+    int start = 0;
+    int count;
+    while ((count = ring.ReadyBatch(start)) > 0) {
+      pipeline.RxData(ring, start, count);
+      ring.Release(count);
+      records += count;
+    }
+  }
+  state.counters["records/s"] = benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ReceivePath)->Arg(0)->Arg(1)->ArgName("prefixes")->Unit(benchmark::kMillisecond);
+
+// Producer claims and commits from its own thread while the consumer renders.
+void BM_RingProducerToRuns(benchmark::State& state) {
+  TRunQueue queue(1u << 30);
+  TReceivePipeline pipeline(queue);
+  TRxOptions options;
+  options.Codes = HexPage();
+  pipeline.SetOptions(options);
+  ReceiveRing ring;
+  std::vector<TTextRun> drained;
+  std::int64_t records = 0;
+  for (auto _ : state) {
+    constexpr int kRecords = 200000;
+    std::jthread producer([&] {
+      TSeriellData r;
+      r.Count = 1;
+      r.Dir = dirPortA;
+      for (int i = 0; i < kRecords; ++i) {
+        r.Data[0] = static_cast<std::uint8_t>(i);
+        while (!ring.Put(r)) std::this_thread::yield();
+      }
+    });
+    int handled = 0;
+    while (handled < kRecords) {
+      int start = 0;
+      const int count = ring.ReadyBatch(start);
+      if (count == 0) continue;
+      pipeline.RxData(ring, start, count);
+      ring.Release(count);
+      handled += count;
+      if (queue.WaitingChars() > (32u << 20)) queue.Take(drained);
+    }
+    producer.join();
+    queue.Take(drained);
+    records += handled;
+  }
+  state.counters["records/s"] = benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_RingProducerToRuns)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "PipelineFixture.h"
+
+TEST_F(PipelineTest, SidesAreColouredAndEachRunIsOneColour) {
+  Deliver({Byte('A', dirPortA, At()), Byte('B', dirPortA, At()), Byte('C', dirPortB, At())});
+  ASSERT_EQ(sink.Runs.size(), 3u);  // one flush per record; the view joins equal colours
+  EXPECT_EQ(sink.Runs[0], (TRecordedRun{"A", clBlack}));
+  EXPECT_EQ(sink.Runs[2], (TRecordedRun{"C", clRed}));
+}
+
+TEST_F(PipelineTest, CtsChangeOnPortAAloneIsGrayWithoutLineBreak) {
+  Deliver({Byte('x', dirPortA, At()), Signals(msCTS1, dirNone, At()), Signals(0, dirNone, At())});
+  EXPECT_EQ(sink.All, "x[CTS-ON][CTS-OFF]");
+  EXPECT_EQ(sink.Runs[1], (TRecordedRun{"[CTS-ON]", clGray}));
+}
+
+TEST_F(PipelineTest, SignalRunsSwitchColourPerSide) {
+  Deliver({Signals(msDSR2, dirNone, At())});
+  Deliver({Signals(msCTS1 | msCD, dirNone, At())});  // CTS A on, DSR B off, CD on
+  ASSERT_EQ(sink.Runs.size(), 4u);
+  EXPECT_EQ(sink.Runs[0], (TRecordedRun{"[DSR-ON]", clMaroon}));
+  EXPECT_EQ(sink.Runs[1], (TRecordedRun{"[CTS-ON", clGray}));
+  EXPECT_EQ(sink.Runs[2], (TRecordedRun{" DSR-OFF", clMaroon}));
+  EXPECT_EQ(sink.Runs[3], (TRecordedRun{" CD-ON]", clNavy}));
+}
+
+TEST_F(PipelineTest, UnchangedSignalsWithoutDirectionProduceNothing) {
+  Deliver({Signals(0, dirNone, At())});
+  EXPECT_TRUE(sink.Runs.empty());
+  options.chkCTSDSR = false;
+  Apply();
+  Deliver({Signals(msCTS2, dirNone, At())});
+  EXPECT_TRUE(sink.Runs.empty());
+  EXPECT_EQ(pipeline.PrevSignals(), msCTS2);
+}
+
+TEST_F(PipelineTest, LineErrorsFollowTheByteInTheSidesErrorColour) {
+  TSeriellData r = Byte('Q', dirPortB, At());
+  r.LineFlags = seOE | sePE;
+  TSeriellData a = Byte('q', dirPortA, At());
+  a.LineFlags = seFE | seBI | seOther;
+  Deliver({r, a});
+  ASSERT_EQ(sink.Runs.size(), 4u);
+  EXPECT_EQ(sink.Runs[0], (TRecordedRun{"Q", clRed}));
+  EXPECT_EQ(sink.Runs[1], (TRecordedRun{"[OE,PE]", clMaroon}));
+  EXPECT_EQ(sink.Runs[2], (TRecordedRun{"q", clBlack}));
+  EXPECT_EQ(sink.Runs[3], (TRecordedRun{"[FE,BI]", clGray}));
+}
+
+TEST_F(PipelineTest, PrefixWithTimeMillisecondsAndSideText) {
+  options.chkProtZeit = true;
+  options.chkMs = true;
+  options.TimeFmt = "hh:nn:ss.zzz";
+  options.chkTextBegin = true;
+  Apply();
+  Deliver({Byte('A', dirPortA, At())});
+  EXPECT_EQ(sink.All, "12:03:07.125.000 > von PC : A");
+  // The side text only while the data page is shown as a tab.
+  options.DataPageShown = false;
+  options.chkDatenAend = true;
+  Apply();
+  Deliver({Byte('B', dirPortB, At(1))});
+  EXPECT_EQ(sink.All, "12:03:07.125.000 > von PC : A\r\n12:03:08.125.000 : B");
+}
+
+TEST_F(PipelineTest, TimeDifferenceAcrossAMinute) {
+  options.chkProtZeitDiff = true;
+  options.chkDatenAend = true;
+  Apply();
+  TSeriellData second = Byte('b', dirPortB, At(61.5));
+  second.SubMs = 7;
+  Deliver({Byte('a', dirPortA, At()), second});
+  EXPECT_EQ(sink.All, "a\r\n1:01.500.007 : b");
+}
+
+TEST_F(PipelineTest, MicrosecondBorrowTakesAMillisecond) {
+  options.chkProtZeitDiff = true;
+  options.chkDatenAend = true;
+  Apply();
+  TSeriellData first = Byte('a', dirPortA, At());
+  first.SubMs = 900;
+  TSeriellData second = Byte('b', dirPortB, At(75.25));
+  second.SubMs = 100;
+  Deliver({first, second});
+  EXPECT_EQ(sink.All, "a\r\n1:15.249.200 : b");
+}
+
+TEST_F(PipelineTest, NoPrefixOptionsMeansTheLineStartsWithTheData) {
+  auto codes = std::make_shared<TCodeEntries>(*DefaultCodeEntries());
+  (*codes)['\n'].LineBreak = true;
+  options.Codes = codes;
+  Apply();
+  Deliver({Byte('A', dirPortA, At()), Byte('\n', dirPortA, At()), Byte('B', dirPortA, At())});
+  EXPECT_EQ(sink.All, "A[LF]\r\nB");
+}
+
+TEST_F(PipelineTest, LineEndCarriesTheEndTimeOfTheRecordThatEndsTheLine) {
+  auto codes = std::make_shared<TCodeEntries>(*DefaultCodeEntries());
+  (*codes)['\r'].LineBreak = true;
+  options.Codes = codes;
+  options.chkProtZeitEnde = true;
+  options.chkTextEnde = true;
+  options.TimeFmt = "hh:nn:ss";
+  Apply();
+  Deliver({Byte('A', dirPortB, At()), Byte('\r', dirPortB, At(5))});
+  EXPECT_EQ(sink.All, "A[CR] :12:03:12 < von SPS\r\n");
+}
+
+TEST_F(PipelineTest, PausedBatchIsConsumedAndTheNextDifferenceStartsAtItsLastRecord) {
+  options.chkProtZeitDiff = true;
+  options.chkDatenAend = true;
+  Apply();
+  Deliver({Byte('a', dirPortA, At())});
+  pipeline.SetPaused(true);
+  Deliver({Byte('p', dirPortA, At(1)), Byte('q', dirPortA, At(2))});
+  EXPECT_EQ(sink.All, "a");
+  pipeline.SetPaused(false);
+  Deliver({Byte('b', dirPortB, At(2.5))});
+  EXPECT_EQ(sink.All, "a\r\n00.500.000 : b");
+}
+
+TEST_F(PipelineTest, DebugDumpShowsSixDataBytesOfASerialRecord) {
+  DebugMode = true;
+  options.TimeFmt = "hh:nn:ss";
+  Apply();
+  TSeriellData r = Byte(0x41, dirPortB, At());
+  r.LineFlags = seOE | seBI;
+  r.Signals = msCTS1 | msDSR2;
+  r.Info = 0x1F;
+  Deliver({r});
+  EXPECT_EQ(sink.All,
+            "DBG: Seriell OK: 01 TNr: 001F T: 12:03:07.000 ID: 00000000 Len: 01 Dat: 41 00 00 00 00 00       "
+            "D: dirPortB E: seOEseBI M: msCTS1msDSR2\r\n");
+  TSeriellData other;
+  other.RecType = 9;
+  other.Dir = 12;
+  other.Ready = 1;
+  other.Time = At();
+  Deliver({other});
+  EXPECT_TRUE(sink.All.ends_with("DBG:  OK: 01 TNr: 0000 T: 12:03:07.000 ID: 00000000 Len: 00 Dat:"
+                                 "                         D:  E:  M: \r\n"));
+}
+
+TEST_F(PipelineTest, SoundBeepsOnceForElevenDeliveriesAndSwitchesOffAtTwentyOne) {
+  options.chkSound = true;
+  Apply();
+  for (int i = 0; i < 11; ++i) Deliver({Byte('a', dirPortA, At())});
+  TSoundTick tick = pipeline.SoundTick(true);
+  EXPECT_TRUE(tick.Beep);
+  EXPECT_FALSE(tick.SwitchSoundOff);
+  tick = pipeline.SoundTick(true);
+  EXPECT_FALSE(tick.Beep);
+  for (int i = 0; i < 21; ++i) Deliver({Byte('a', dirPortA, At())});
+  tick = pipeline.SoundTick(true);
+  EXPECT_TRUE(tick.Beep);
+  EXPECT_TRUE(tick.SwitchSoundOff);
+}
+
+namespace {
+class FakeTxPort : public TTxPort {
+ public:
+  FakeTxPort(std::string& journal, char name) : journal_(journal), name_(name) {}
+  bool CanAddTxOut() const override { return true; }
+  void AddTxOut(std::string_view data) override {
+    journal_ += name_;
+    journal_ += data;
+  }
+
+ private:
+  std::string& journal_;
+  char name_;
+};
+
+class JournalSink : public TRecordingSink {
+ public:
+  explicit JournalSink(std::string& journal) : journal_(journal) {}
+  void AppendText(std::string_view text, TColor color) override {
+    journal_ += "|shown:";
+    journal_ += text;
+    TRecordingSink::AppendText(text, color);
+  }
+
+ private:
+  std::string& journal_;
+};
+}  // namespace
+
+TEST_F(PipelineTest, RelayedByteIsSentOnBeforeItIsShownAndSignalsAreNotSent) {
+  std::string journal;
+  JournalSink journalSink(journal);
+  TReceivePipeline relay(journalSink);
+  FakeTxPort portA(journal, 'A'), portB(journal, 'B');
+  options.RelayPorts = true;
+  options.WorkMode = 200;
+  relay.SetOptions(options);
+  relay.SetRelayPorts(&portA, &portB);
+  TSeriellData p = Byte('p', dirPortA, At());
+  p.Signals = msCTS2;  // records carry the lines' state as it stands
+  for (const TSeriellData& r : {Byte('s', dirPortB, At()), Signals(msCTS2, dirNone, At()), p}) {
+    const int i = ring.ClaimSlot();
+    ring.Slot(i) = r;
+    ring.CommitSlot();
+  }
+  relay.RxData(ring, 0, 3);
+  EXPECT_EQ(journal, "As|shown:s|shown:[CTS-ON]Bp|shown:p");
+  EXPECT_EQ(journalSink.Runs[0].Color, clRed);
+}
+
+TEST_F(PipelineTest, RelayInAUsbModeSendsNothing) {
+  std::string journal;
+  FakeTxPort portA(journal, 'A'), portB(journal, 'B');
+  options.RelayPorts = true;
+  options.WorkMode = 410;
+  Apply();
+  pipeline.SetRelayPorts(&portA, &portB);
+  Deliver({Byte('s', dirPortB, At())});
+  EXPECT_EQ(journal, "");
+  EXPECT_EQ(sink.All, "s");
+}
+
+TEST_F(PipelineTest, StatusLineClosesAnOpenLineFirst) {
+  Deliver({Byte('a', dirPortA, At())});
+  pipeline.ShowStatusLine("sent", false);
+  EXPECT_EQ(sink.Runs.back(), (TRecordedRun{"\r\nsent\r\n", clGreen}));
+}
