@@ -34,9 +34,10 @@ TEST(ErrorsIntern, KeysSortByTimeAndTheOldestGoFirst) {
   EXPECT_EQ(drop[0], ErrorsInternKey(t));
   keys.pop_back();  // 25 left: nothing to drop
   EXPECT_TRUE(ErrorsInternKeysToDrop(keys).empty());
-  keys.push_back("999");  // a later key with more integer digits
+  keys.push_back("99999.5");  // later, with more integer digits: sorts last, not first
   keys.push_back(ErrorsInternKey(t - 100));
   const auto dropTwo = ErrorsInternKeysToDrop(keys);
   ASSERT_EQ(dropTwo.size(), 2u);
   EXPECT_EQ(dropTwo[0], ErrorsInternKey(t - 100));
+  EXPECT_EQ(dropTwo[1], ErrorsInternKey(t + 1));
 }
