@@ -29,6 +29,8 @@ void TReceivePipeline::SetRelayPorts(TTxPort* portA, TTxPort* portB) {
 
 void TReceivePipeline::SetStreamSink(TStreamSink* stream) { stream_.store(stream); }
 
+void TReceivePipeline::SetRawSink(TRawSink* raw) { raw_.store(raw); }
+
 void TReceivePipeline::SetBatchForward(std::function<void(const ReceiveRing&, int, int)> forward) {
   std::lock_guard lock(optionsLock_);
   forward_ = std::move(forward);
@@ -71,16 +73,30 @@ void TReceivePipeline::ApplyRequests() {
   if (prot >= 0) protActive_ = prot == 1;
 }
 
-void TReceivePipeline::Emit(std::string_view text, TColor color) {
+void TReceivePipeline::Emit(std::string_view text, TColor color, bool toLog) {
   if (text.empty()) return;
   trace_.AppendText(text, color);
+  if (!toLog) return;
   if (TStreamSink* stream = stream_.load()) stream->WriteStreamData(text, color);
 }
 
 void TReceivePipeline::Flush(TColor color) {
   if (pending_.empty()) return;
-  Emit(pending_, color);
+  Emit(pending_, color, logRecord_);
   pending_.clear();
+}
+
+void TReceivePipeline::FlushRaw() {
+  if (rawA_.empty() && rawB_.empty()) return;
+  if (TRawSink* raw = raw_.load()) raw->WriteStreamDataRoh(rawA_, rawB_);
+  rawA_.clear();
+  rawB_.clear();
+}
+
+// Records without a side (signal changes alone) always go to the logs.
+bool TReceivePipeline::LogExcluded(std::uint8_t dir) const {
+  if (IsSpsSide(dir)) return opt_.chkNoPortB;
+  return dir != dirNone && opt_.chkNoPortA;
 }
 
 void TReceivePipeline::RxData(TSerialThreadOut& sender) {
@@ -130,6 +146,7 @@ void TReceivePipeline::RxData(const ReceiveRing& ring, int batchStart, int batch
       lastRec_ = r;
     }
     if (lastRec_) lastRecTime_.store(lastRec_->Time);
+    FlushRaw();
   }
   protActiveShown_.store(protActive_);
   forwardBatch();
@@ -154,6 +171,7 @@ bool TReceivePipeline::ForwardToPartner(const TSeriellData& r) {
 void TReceivePipeline::RxData_Serial(const TSeriellData& r) {
   pending_.clear();
   currentColor_ = lineColor_;
+  logRecord_ = !LogExcluded(r.Dir);
 
   // 1. The monitor in the line passes every byte on to the other port.
   const bool usbMode = opt_.WorkMode >= 400 && opt_.WorkMode <= 500;
@@ -196,7 +214,7 @@ void TReceivePipeline::RxData_Serial(const TSeriellData& r) {
     pending_ = LineEndText(pending_);
     lineChars_ = 0;
     lineOpen_ = false;
-    Emit(pending_, lineColor_);
+    Emit(pending_, lineColor_, logRecord_);
     pending_.clear();
   }
 
@@ -215,6 +233,7 @@ void TReceivePipeline::RxData_Serial(const TSeriellData& r) {
     pending_ += codes[b].Text;
     ++lineChars_;
     lineOpen_ = true;
+    if (logRecord_) (IsSpsSide(r.Dir) ? rawB_ : rawA_).push_back(static_cast<char>(b));
   }
 
   // 10. Line errors.

@@ -37,6 +37,8 @@ class TReceivePipeline {
   TRxOptions Options() const;
   void SetRelayPorts(TTxPort* portA, TTxPort* portB);
   void SetStreamSink(TStreamSink* stream);
+  // The raw-data log: each shown byte of a serial record, once per batch.
+  void SetRawSink(TRawSink* raw);
   // Called per delivery after rendering (the TCP coupling hooks in here).
   void SetBatchForward(std::function<void(const ReceiveRing&, int start, int count)> forward);
   // The service page's pointer labels.
@@ -77,8 +79,12 @@ class TReceivePipeline {
  private:
   void TakeOptionsSnapshot();
   void ApplyRequests();
-  void Emit(std::string_view text, TColor color);
+  // toLog: the text also goes to the online log (false for a port whose
+  // data stay out of the logs).
+  void Emit(std::string_view text, TColor color, bool toLog = true);
   void Flush(TColor color);
+  void FlushRaw();
+  bool LogExcluded(std::uint8_t dir) const;
   bool ForwardToPartner(const TSeriellData& r);
   bool BreakBeforeByte(const TSeriellData& r, const TTimeDifference& diff) const;
   bool BreakAfterByte(const TSeriellData& r);
@@ -89,6 +95,7 @@ class TReceivePipeline {
 
   TTraceSink& trace_;
   std::atomic<TStreamSink*> stream_;
+  std::atomic<TRawSink*> raw_{nullptr};
 
   mutable std::mutex optionsLock_;  // guards published_, ports, hooks
   TRxOptions published_;
@@ -116,4 +123,7 @@ class TReceivePipeline {
   bool protActive_ = false;
   std::string pending_;
   TColor currentColor_ = clBlack;
+  bool logRecord_ = true;  // the record being rendered goes to the logs
+  std::string rawA_;       // shown bytes of this batch, PC side
+  std::string rawB_;       // and SPS side
 };

@@ -38,6 +38,10 @@ struct TRxOptions {
   int StopAfterChars = 0;
   bool chkProtWechsel = false;
 
+  // Logs: a port whose data stay out of the online and the raw-data log
+  bool chkNoPortA = false;
+  bool chkNoPortB = false;
+
   // Rendering path
   bool chkUsePlugin = false;
 

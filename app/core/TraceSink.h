@@ -20,6 +20,13 @@ class TStreamSink {
   virtual void WriteStreamData(std::string_view text, TColor color) = 0;
 };
 
+// The received bytes themselves, side A (PC) and side B (SPS) apart.
+class TRawSink {
+ public:
+  virtual ~TRawSink() = default;
+  virtual void WriteStreamDataRoh(std::string_view bytesA, std::string_view bytesB) = 0;
+};
+
 // A port the relay and the send routine hand bytes to (single-entry slot).
 class TTxPort {
  public:

@@ -1,0 +1,17 @@
+#include "core/LogHooks.h"
+
+#include "core/DateTime.h"
+#include "core/ErrorReport.h"
+
+void DeliverLogNotices(const TLogHooks& hooks, const TLogNotices& notices, std::string_view location) {
+  if (!notices.ErrorLogLine.empty() && hooks.WriteErrorLog) hooks.WriteErrorLog(notices.ErrorLogLine);
+  if (notices.Beep && hooks.Beep) hooks.Beep();
+  if (notices.Unchecked && hooks.Unchecked) hooks.Unchecked();
+  if (!notices.Error.empty()) ReportError(location, notices.Error);
+}
+
+double LogNow(const TLogHooks& hooks) { return hooks.Now ? hooks.Now() : NowDateTime(); }
+
+std::string LogDevicePath(const TLogHooks& hooks, const TLogDeviceName& device) {
+  return hooks.DevicePath ? hooks.DevicePath(device) : DefaultLogDevicePath(device);
+}
