@@ -81,7 +81,7 @@ int TLanguage::ItemIndex() const {
 std::string TLanguage::GetText(int id, bool useLanguage) {
   std::lock_guard guard(lock_);
   // Before a language is chosen the German texts stand.
-  if (useLanguage && id < 2 * TextBlockSize && itemIndex_ > 0) id += itemIndex_ * TextBlockSize;
+  if (useLanguage && id > TextBlockSize && id < 2 * TextBlockSize && itemIndex_ > 0) id += itemIndex_ * TextBlockSize;
   std::string text(BuiltInText(id));
   if (text.empty() && user_) text = UserText(id);
   return ExpandLineBreaks(text);
