@@ -30,7 +30,7 @@ void PrintUsage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool headless = !HasDisplay();
+  [[maybe_unused]] bool headless = !HasDisplay();  // read only when the window is built
   THeadlessOptions options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
