@@ -1,0 +1,304 @@
+#include "core/LanguageFile.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <iterator>
+
+#include "core/ErrorReport.h"
+
+namespace {
+
+constexpr std::string_view ErrorLocation = "1.4";
+constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+
+// Windows-1252 0x80–0x9F; the five bytes the code page leaves open keep
+// their C1 code points, so they survive a read and a write unchanged.
+constexpr std::array<char32_t, 32> Cp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+// Decodes one UTF-8 sequence at s[i]; returns its length, 0 when invalid.
+size_t DecodeUtf8(std::string_view s, size_t i, char32_t& c) {
+  const auto b = [&](size_t k) { return static_cast<unsigned char>(s[i + k]); };
+  const unsigned char lead = b(0);
+  size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+  if (length == 0 || i + length > s.size()) return 0;
+  c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+  for (size_t k = 1; k < length; ++k) {
+    if ((b(k) & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (b(k) & 0x3F);
+  }
+  static constexpr char32_t Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (c < Smallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+  return length;
+}
+
+bool ValidUtf8(std::string_view s, bool& beyondAscii) {
+  for (size_t i = 0; i < s.size();) {
+    char32_t c = 0;
+    const size_t length = DecodeUtf8(s, i, c);
+    if (length == 0) return false;
+    beyondAscii = beyondAscii || length > 1;
+    i += length;
+  }
+  return true;
+}
+
+std::string DecodeCp1252(std::string_view s) {
+  std::string out;
+  out.reserve(s.size() + s.size() / 4);
+  for (char ch : s) {
+    const auto b = static_cast<unsigned char>(ch);
+    AppendUtf8(out, b >= 0x80 && b < 0xA0 ? Cp1252High[b - 0x80] : char32_t(b));
+  }
+  return out;
+}
+
+// Nothing when some character has no Windows-1252 byte.
+std::optional<std::string> EncodeCp1252(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size();) {
+    char32_t c = 0;
+    const size_t length = DecodeUtf8(s, i, c);
+    if (length == 0) return std::nullopt;
+    i += length;
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    const auto* found = std::find(Cp1252High.begin(), Cp1252High.end(), c);
+    if (found == Cp1252High.end()) return std::nullopt;
+    out.push_back(static_cast<char>(0x80 + (found - Cp1252High.begin())));
+  }
+  return out;
+}
+
+std::string_view Trim(std::string_view s) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+void Report(const std::filesystem::path& path, const std::string& problem) {
+  ReportError(ErrorLocation, path.string() + ": " + problem);
+}
+
+}  // namespace
+
+TLanguageFile::TLanguageFile(std::filesystem::path path) : path_(std::move(path)) {}
+
+void TLanguageFile::Load(bool quiet) {
+  state_ = TState::Missing;
+  utf8_ = bom_ = false;
+  preamble_.clear();
+  sections_.clear();
+  const auto unusable = [&](const std::string& problem) {
+    state_ = TState::Unusable;
+    if (!quiet) Report(path_, problem + "; user languages are off and the file is left unchanged");
+  };
+
+  std::error_code ec;
+  const auto status = std::filesystem::status(path_, ec);
+  if (!std::filesystem::exists(status)) return;
+  if (!std::filesystem::is_regular_file(status)) return unusable("is not a file");
+  const std::uintmax_t size = std::filesystem::file_size(path_, ec);
+  if (ec) return unusable("cannot be read (" + ec.message() + ")");
+  if (size > MaxSize)
+    return unusable("is " + std::to_string(size) + " bytes, more than a language file can be (" +
+                    std::to_string(MaxSize) + ")");
+  std::ifstream in(path_, std::ios::binary);
+  if (!in.is_open()) return unusable("cannot be opened for reading");
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in.good() && !in.eof()) return unusable("cannot be read");
+  if (bytes.find('\0') != std::string::npos)
+    return unusable("is not a text file in UTF-8 or Windows-1252 (it holds NUL bytes)");
+  Parse(bytes, quiet);
+  state_ = TState::Loaded;
+}
+
+void TLanguageFile::Parse(std::string_view bytes, bool quiet) {
+  if (bytes.starts_with(Utf8Bom)) {
+    bytes.remove_prefix(Utf8Bom.size());
+    bom_ = utf8_ = true;
+  }
+  size_t ignored = 0, firstIgnored = 0, lineNumber = 0;
+  std::vector<TLine>* target = &preamble_;
+  while (!bytes.empty()) {
+    const size_t end = bytes.find('\n');
+    std::string_view raw = bytes.substr(0, end);
+    bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
+    ++lineNumber;
+    if (raw.ends_with('\r')) raw.remove_suffix(1);
+    bool beyondAscii = false;
+    const std::string line = ValidUtf8(raw, beyondAscii) ? std::string(raw) : DecodeCp1252(raw);
+    utf8_ = utf8_ || beyondAscii;
+
+    const std::string_view text = Trim(line);
+    const size_t close = text.find(']');
+    const size_t equals = text.find('=');
+    if (text.starts_with('[') && close != std::string_view::npos) {
+      sections_.push_back({std::string(Trim(text.substr(1, close - 1))), {}});
+      target = &sections_.back().Lines;
+    } else if (!text.empty() && !text.starts_with(';') && target != &preamble_ && equals != std::string_view::npos &&
+               !Trim(text.substr(0, equals)).empty()) {
+      target->push_back({true, std::string(Trim(text.substr(0, equals))), std::string(Trim(text.substr(equals + 1)))});
+    } else {
+      if (!text.empty() && !text.starts_with(';') && ignored++ == 0) firstIgnored = lineNumber;
+      target->push_back({false, {}, line});
+    }
+  }
+  if (ignored > 0 && !quiet)
+    Report(path_, std::to_string(ignored) + " line(s) are neither a [section] nor a key=value line of a section (first: line " +
+                      std::to_string(firstIgnored) + "); they are kept but not used");
+}
+
+const TLanguageFile::TSection* TLanguageFile::FindSection(std::string_view name) const {
+  for (const TSection& section : sections_)
+    if (SameName(section.Name, name)) return &section;
+  return nullptr;
+}
+
+std::optional<std::string> TLanguageFile::Read(std::string_view section, std::string_view key) const {
+  if (const TSection* found = FindSection(section))
+    for (const TLine& line : found->Lines)
+      if (line.IsEntry && SameName(line.Key, key)) return line.Value;
+  return std::nullopt;
+}
+
+std::vector<std::pair<std::string, std::string>> TLanguageFile::ReadSection(std::string_view section) const {
+  std::vector<std::pair<std::string, std::string>> values;
+  if (const TSection* found = FindSection(section))
+    for (const TLine& line : found->Lines)
+      if (line.IsEntry) values.emplace_back(line.Key, line.Value);
+  return values;
+}
+
+void TLanguageFile::Write(std::string_view section, std::string_view key, std::string_view value) {
+  auto found = std::find_if(sections_.begin(), sections_.end(), [&](const TSection& s) { return SameName(s.Name, section); });
+  if (found == sections_.end()) {
+    sections_.push_back({std::string(section), {}});
+    found = std::prev(sections_.end());
+  }
+  std::vector<TLine>& lines = found->Lines;
+  for (TLine& line : lines)
+    if (line.IsEntry && SameName(line.Key, key)) {
+      line.Value = value;
+      return;
+    }
+  // After the section's last entry, so blank lines between sections stay between them.
+  auto lastEntry = std::find_if(lines.rbegin(), lines.rend(), [](const TLine& l) { return l.IsEntry; });
+  lines.insert(lastEntry.base(), {true, std::string(key), std::string(value)});
+}
+
+void TLanguageFile::EraseSection(std::string_view section) {
+  std::erase_if(sections_, [&](const TSection& s) { return SameName(s.Name, section); });
+}
+
+std::string TLanguageFile::Serialize() const {
+  std::string out;
+  const auto put = [&](std::string_view a, std::string_view b = {}, std::string_view c = {}) {
+    out.append(a).append(b).append(c).append("\r\n");
+  };
+  for (const TLine& line : preamble_) put(line.Value);
+  for (const TSection& section : sections_) {
+    put("[", section.Name, "]");
+    for (const TLine& line : section.Lines) line.IsEntry ? put(line.Key, "=", line.Value) : put(line.Value);
+  }
+  return out;
+}
+
+bool TLanguageFile::Store(std::string* error) {
+  const auto fail = [&](std::string reason) {
+    if (error) *error = std::move(reason);
+    return false;
+  };
+  if (state_ == TState::Unusable) return fail("the file could not be read, so it is not overwritten");
+  std::error_code ec;
+  if (std::filesystem::exists(path_, ec) && ::access(path_.c_str(), W_OK) != 0) return fail("the file is read-only");
+
+  const std::string text = Serialize();
+  std::optional<std::string> bytes;
+  if (!utf8_) bytes = EncodeCp1252(text);
+  if (!bytes) {
+    utf8_ = true;
+    bytes = bom_ ? std::string(Utf8Bom) + text : text;
+  }
+  std::filesystem::path temporary = path_;
+  temporary += ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
+    out.close();
+    if (!out) {
+      std::filesystem::remove(temporary, ec);
+      return fail("cannot write " + temporary.string());
+    }
+  }
+  std::filesystem::rename(temporary, path_, ec);
+  if (ec) {
+    std::filesystem::remove(temporary, ec);
+    return fail("cannot replace the file (" + ec.message() + ")");
+  }
+  state_ = TState::Loaded;
+  return true;
+}
+
+std::string QuoteLanguageText(std::string_view text) {
+  std::string out = "\"";
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      out.append("\"\"");
+    } else if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out.append("\\n");
+    } else {
+      out.push_back(c);
+    }
+  }
+  out.push_back('"');
+  return out;
+}
+
+bool LanguageValueUnterminated(std::string_view value) {
+  return value.starts_with('"') && (value.size() < 2 || !value.ends_with('"'));
+}
+
+std::string UnquoteLanguageText(std::string_view value) {
+  if (value.size() >= 2 && value.starts_with('"') && value.ends_with('"')) {
+    value = value.substr(1, value.size() - 2);
+  } else if (value.starts_with('"')) {
+    value.remove_prefix(1);
+  }
+  std::string out;
+  out.reserve(value.size());
+  for (size_t i = 0; i < value.size(); ++i) {
+    out.push_back(value[i]);
+    if (value[i] == '"' && i + 1 < value.size() && value[i + 1] == '"') ++i;
+  }
+  return out;
+}
