@@ -191,7 +191,7 @@ void TReceivePipeline::RxData_Serial(const TSeriellData& r) {
 
   // 5., 6. Line break before the byte.
   const TTimeDifference diff = TimeDiff(r);
-  if (BreakBeforeByte(r, diff)) {
+  if (BreakBeforeByte(r)) {
     pending_ = opt_.chkTextEnde && lastRec_ ? SideText(lastRec_->Dir) : std::string();
     pending_ = LineEndText(pending_);
     lineChars_ = 0;

@@ -51,7 +51,11 @@ class TReceivePipeline {
   void ShowStatusLine(std::string_view text, bool withTime);
   // The protocol window state ("An"/"Aus" in the status bar).
   bool ProtActive() const { return protActiveShown_.load(); }
-  void ResetProtActive(bool active) { protResetRequested_.store(active ? 1 : 0); }
+  // Applied before the next batch; shown at once.
+  void ResetProtActive(bool active) {
+    protResetRequested_.store(active ? 1 : 0);
+    protActiveShown_.store(active);
+  }
 
   // --- consumer thread ---
   void RxData(TSerialThreadOut& sender);
@@ -80,7 +84,7 @@ class TReceivePipeline {
   void Emit(std::string_view text, TColor color);
   void Flush(TColor color);
   bool ForwardToPartner(const TSeriellData& r);
-  bool BreakBeforeByte(const TSeriellData& r, const TTimeDifference& diff) const;
+  bool BreakBeforeByte(const TSeriellData& r) const;
   bool BreakAfterByte(const TSeriellData& r);
   void AppendSignalChanges(const TSeriellData& r, std::uint16_t changeMask);
   void AppendLineErrors(const TSeriellData& r, TColor errorColor);
