@@ -89,13 +89,13 @@ std::string JoinCodeTexts(const std::array<std::string, 256>& texts) {
 }
 
 std::array<std::string, 256> SplitCodeTexts(std::string_view value) {
-  // The reader drops the enclosing apostrophes; put them back unless they
-  // are still there.
+  // The settings reader drops the enclosing apostrophes of a stored value
+  // (and a value stored without them comes back the same): put them back.
   std::string rest;
-  const bool enclosed = value.size() >= 2 && value.front() == '\'' && value.back() == '\'';
-  if (!enclosed) rest.push_back('\'');
+  rest.reserve(value.size() + 2);
+  rest.push_back('\'');
   rest.append(value);
-  if (!enclosed) rest.push_back('\'');
+  rest.push_back('\'');
 
   std::array<std::string, 256> texts;
   std::string_view v = rest;

@@ -48,9 +48,8 @@ bool CodeTextStorable(std::string_view text);
 
 // The stored form: 't0','t1',…,'t255'.
 std::string JoinCodeTexts(const std::array<std::string, 256>& texts);
-// Splits a stored value into 256 texts; missing texts are empty. Accepts the
-// value with its enclosing apostrophes and without them (the settings reader
-// drops them).
+// Splits a stored value, as the settings reader returns it (without its
+// enclosing apostrophes), into 256 texts; missing texts are empty.
 std::array<std::string, 256> SplitCodeTexts(std::string_view value);
 
 // The per-byte flags as 256 "0"/"1" characters; position b+1 belongs to

@@ -59,6 +59,24 @@ TEST_F(CodePageList, UserPagesLoadOnTheirBasePageAndMarkChangedTexts) {
   EXPECT_EQ(pages.Entries()[200].Text, "");
 }
 
+TEST_F(CodePageList, StoredTextsAreReadWithAndWithoutTheirEnclosingApostrophes) {
+  TCodePages pages(Ini("Anzahl=3\r\nSeite1=Gequotet\r\nCodes1='','x','''\r\n"
+                       "Seite2=Ohne\r\nCodes2=A','B\r\nSeite3=Doppelt\r\nCodes3=\"'A','B'\"\r\n"));
+  pages.Load();
+  pages.Select(5);
+  EXPECT_EQ(pages.Entries()[0].Text, "");
+  EXPECT_EQ(pages.Entries()[1].Text, "x");
+  EXPECT_EQ(pages.Entries()[2].Text, "'");
+  pages.Select(6);
+  EXPECT_EQ(pages.Entries()[0].Text, "A");
+  EXPECT_EQ(pages.Entries()[1].Text, "B");
+  EXPECT_EQ(pages.Entries()[2].Text, "");
+  // Quoted twice: the reader drops one pair, the apostrophes stay in the texts.
+  pages.Select(7);
+  EXPECT_EQ(pages.Entries()[0].Text, "'A");
+  EXPECT_EQ(pages.Entries()[1].Text, "B'");
+}
+
 TEST_F(CodePageList, BuiltInPagesRenderTheirEntriesAndCannotBeEdited) {
   TCodePages pages(Ini());
   pages.Load();
