@@ -68,7 +68,7 @@ class TReceivePipeline {
   std::string LinePrefix(const TSeriellData& r, const TTimeDifference& diff);
   std::string LineEndText(std::string_view endText) const;
   TTimeDifference TimeDiff(const TSeriellData& r) const;
-  std::string SideText(std::uint8_t dir) const;
+  const std::string& SideText(std::uint8_t dir) const;
 
   // State, for tests and the display commands.
   const std::optional<TSeriellData>& LastRec() const { return lastRec_; }
@@ -82,13 +82,18 @@ class TReceivePipeline {
   void TakeOptionsSnapshot();
   void ApplyRequests();
   void Emit(std::string_view text, TColor color);
+  void EmitNow(std::string_view text, TColor color);
+  void FlushBatch();
   void Flush(TColor color);
   bool ForwardToPartner(const TSeriellData& r);
   bool BreakBeforeByte(const TSeriellData& r) const;
   bool BreakAfterByte(const TSeriellData& r);
   void AppendSignalChanges(const TSeriellData& r, std::uint16_t changeMask);
   void AppendLineErrors(const TSeriellData& r, TColor errorColor);
-  std::string LineEndTextAt(std::string_view endText, const TSeriellData* endRec) const;
+  // The line texts appended to out: no allocation per record once the
+  // buffer has grown.
+  void AppendLinePrefix(std::string& out, const TSeriellData& r, const TTimeDifference& diff);
+  static void AppendLineEnd(std::string& out, const TRxOptions& opt, std::string_view endText, double endTime);
   static std::string LineEndFor(const TRxOptions& opt, std::string_view endText, double endTime);
 
   TTraceSink& trace_;
@@ -120,4 +125,9 @@ class TReceivePipeline {
   bool protActive_ = false;
   std::string pending_;
   TColor currentColor_ = clBlack;
+  // Text of the batch under way, not yet handed to the sinks.
+  static constexpr std::size_t kBatchTextLimit = 64 * 1024;
+  bool batching_ = false;
+  std::string batchText_;
+  TColor batchColor_ = clBlack;
 };

@@ -204,6 +204,23 @@ TEST_F(LineRules, RemovingTheLastStartCharacterReopensTheWindow) {
   EXPECT_EQ(Text(), "cd");
 }
 
+TEST_F(LineRules, TheTimeDifferenceAtTheLineStartKeepsItsDigits) {
+  pages_.SetFlag(TByteFlag::LineBreak, 'a', true);
+  pages_.SetFlag(TByteFlag::LineBreak, 'b', true);
+  TRxOptions options;
+  options.chkCTSDSR = false;
+  options.chkProtZeitDiff = true;
+  options.Codes = pages_.RxCodes();
+  pipe_.SetOptions(options);
+  for (const TSeriellData& r : {Byte(dirPortA, 'a', 0), Byte(dirPortA, 'b', 61062, 500), Byte(dirPortA, 'c', 0)})
+    ASSERT_TRUE(ring_.Put(r, true));
+  int start = 0;
+  const int count = ring_.ReadyBatch(start);
+  pipe_.RxData(ring_, start, count);
+  // A clock that went back prints its negative fields as they are.
+  EXPECT_EQ(Text(), "a\r\n1:01.062.500 : b\r\n-1.-63.500 : c");
+}
+
 TEST(LineRuleSettings, NumberFieldsFallBackAsTheControlsDo) {
   EXPECT_EQ(ParseProtChar("").Value, 0);
   EXPECT_TRUE(ParseProtChar("").Valid);
