@@ -97,6 +97,13 @@ std::vector<std::string> TCodePages::Items() const {
 
 bool TCodePages::ShowsChanged(int b) const { return UserPageSelected() && b >= 0 && b < 256 && entries_[b].Changed; }
 
+TColor TCodePages::ItemColor(int b, bool highlighted, bool listEnabled, TColor normal) const {
+  TColor color = normal;
+  if (ShowsChanged(b)) color = highlighted ? clAqua : clRed;
+  if (!listEnabled) color ^= 0x303030;
+  return color;
+}
+
 std::string TCodePages::EditPromptSuffix(int b) const {
   if (!ShowsChanged(b)) return std::string();
   return " (" + entries_[b].BaseText + ")";

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/CodePages.h"
+#include "core/Colors.h"
 
 class TIniFile;
 
@@ -52,6 +53,8 @@ class TCodePages {
   std::vector<std::string> Items() const;
   // A user page entry whose text differs from its base page (drawn red).
   bool ShowsChanged(int b) const;
+  // The colour an entry of the code, start or stop list is drawn in.
+  TColor ItemColor(int b, bool highlighted, bool listEnabled, TColor normal) const;
 
   // Editing a text of a user page.
   bool CanEdit(int b) const { return UserPageSelected() && b >= 0 && b < 256; }

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "core/ErrorReport.h"
 #include "core/IniFile.h"
 #include "core/RxOptions.h"
 
@@ -59,6 +60,18 @@ TProtCharValue ParseProtChar(std::string_view text) {
   result.Valid = ParseDecimal(text, result.Value);
   if (!result.Valid) result.Value = 0;
   return result;
+}
+
+int ApplyProtCharField(std::string& fieldText) {
+  const TProtCharValue parsed = ParseProtChar(fieldText);
+  if (!parsed.Valid) {
+    std::string message;
+    message.reserve(fieldText.size() + 32);
+    message.append("'").append(fieldText).append("' is not a valid integer value");
+    ReportError("21", message);
+    fieldText.assign(1, '0');
+  }
+  return parsed.Value;
 }
 
 int ParsePauseLimit(std::string_view text) {

@@ -32,6 +32,9 @@ struct TProtCharValue {
   bool Valid = true;
 };
 TProtCharValue ParseProtChar(std::string_view text);
+// The whole edProtChar change: the value for StopAfterChars; an invalid
+// text is replaced by "0" and reported (location 21).
+int ApplyProtCharField(std::string& fieldText);
 // edZwPause: empty or not a number gives 0.
 int ParsePauseLimit(std::string_view text);
 // edZeichBegr: its value while the limit is on and the text is a number,

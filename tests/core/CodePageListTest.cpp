@@ -50,6 +50,10 @@ TEST_F(CodePageList, UserPagesLoadOnTheirBasePageAndMarkChangedTexts) {
   EXPECT_EQ(pages.Entries()[3].Text, "");  // the stored value was short
   EXPECT_TRUE(pages.ShowsChanged(3));
   EXPECT_EQ(pages.Item(1), "001: X");
+  EXPECT_EQ(pages.ItemColor(1, false, true, clBlack), clRed);
+  EXPECT_EQ(pages.ItemColor(1, true, true, clWhite), clAqua);
+  EXPECT_EQ(pages.ItemColor(0, true, true, clWhite), clWhite);
+  EXPECT_EQ(pages.ItemColor(1, false, false, clBlack), clRed ^ 0x303030);
 
   pages.Select(6);
   EXPECT_EQ(pages.Kind(), cpNone);

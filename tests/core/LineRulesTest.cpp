@@ -6,6 +6,7 @@
 
 #include "core/CodePageList.h"
 #include "core/DateTime.h"
+#include "core/ErrorReport.h"
 #include "core/IniFile.h"
 #include "core/LineRuleSettings.h"
 #include "core/ReceivePipeline.h"
@@ -227,6 +228,15 @@ TEST(LineRuleSettings, NumberFieldsFallBackAsTheControlsDo) {
   EXPECT_EQ(ParseProtChar("12").Value, 12);
   EXPECT_FALSE(ParseProtChar("12a").Valid);
   EXPECT_EQ(ParseProtChar("12a").Value, 0);
+  std::vector<std::string> reports;
+  SetErrorReporter([&](const std::string& location, const std::string&) { reports.push_back(location); });
+  std::string field = "7x";
+  EXPECT_EQ(ApplyProtCharField(field), 0);
+  EXPECT_EQ(field, "0");
+  field = "7";
+  EXPECT_EQ(ApplyProtCharField(field), 7);
+  SetErrorReporter(nullptr);
+  EXPECT_EQ(reports, std::vector<std::string>{"21"});
   EXPECT_EQ(ParsePauseLimit(""), 0);
   EXPECT_EQ(ParsePauseLimit("x"), 0);
   EXPECT_EQ(ParsePauseLimit("250"), 250);
