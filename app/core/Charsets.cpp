@@ -122,15 +122,6 @@ bool Utf8ToCp1252(std::string_view text, std::string& out) {
   return true;
 }
 
-std::size_t Utf8Length(std::string_view text) {
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < text.size(); ++count) {
-    const std::size_t n = SequenceLength(text, i);
-    i += n == 0 ? 1 : n;
-  }
-  return count;
-}
-
 std::string_view Utf8Mid(std::string_view text, std::size_t first, std::size_t count) {
   std::size_t i = 0, cp = 0;
   const auto advance = [&] {

@@ -28,8 +28,6 @@ bool IsValidUtf8(std::string_view text);
 // out receives the bytes.
 bool Utf8ToCp1252(std::string_view text, std::string& out);
 
-// Code points of valid UTF-8 text (bytes of broken sequences count one each).
-std::size_t Utf8Length(std::string_view text);
 // The part of text from code point `first` (0-based), at most `count` code
 // points long; never splits a sequence.
 std::string_view Utf8Mid(std::string_view text, std::size_t first, std::size_t count);

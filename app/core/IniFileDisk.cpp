@@ -35,10 +35,12 @@ bool ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& o
   }
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0;
-  if (ok && !S_ISREG(st.st_mode)) {
+  if (!ok) {
+    error = SystemError("cannot examine " + path);
+  } else if (!S_ISREG(st.st_mode)) {
     error = path + " is not a regular file";
     ok = false;
-  } else if (ok && static_cast<std::size_t>(st.st_size) > maxBytes) {
+  } else if (static_cast<std::size_t>(st.st_size) > maxBytes) {
     error = path + " is too large (" + std::to_string(st.st_size) + " bytes)";
     ok = false;
   }

@@ -210,6 +210,17 @@ TEST_F(CodePageList, PagesWithoutANameAreSkippedAndTheRestRenumbered) {
   EXPECT_EQ(stored.ReadString("Codes", "Seite3", ""), "Vier");
 }
 
+TEST_F(CodePageList, ADamagedPageCountIsBoundedByTheStoredKeys) {
+  {
+    TCodePages pages(Ini("Anzahl=2147483647\r\nSeite1=Eins\r\nCodes1='1'\r\n"));
+    pages.Load();
+    EXPECT_EQ(Names(pages), std::vector<std::string>{"Eins"});
+  }
+  TCodePages negative(Ini("Anzahl=-3\r\nSeite1=Eins\r\n"));
+  negative.Load();
+  EXPECT_EQ(negative.PageNames().size(), static_cast<std::size_t>(BuiltInPageCount));
+}
+
 TEST_F(CodePageList, NothingIsStoredWhileTheSettingsFileIsReadOnly) {
   TCodePages pages(Ini("Anzahl=1\r\nSeite1=Eins\r\nCodes1='1'\r\n"));
   pages.Load();
