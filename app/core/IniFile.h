@@ -1,8 +1,8 @@
 // The settings file: sections of key=value lines, read completely into memory
 // and written back in one piece. Reads files written on Windows (Windows-1252)
 // as well as UTF-8, line by line; writes Windows-1252 wherever a line fits, so
-// the file stays readable by the Windows program, and UTF-8 only for lines
-// that need it. Sections and keys are compared without regard to ASCII case.
+// the file stays readable where it is read as Windows-1252, and UTF-8 only
+// for lines that need it. Sections and keys are compared without regard to ASCII case.
 // All members may be called from any thread.
 #pragma once
 
