@@ -30,7 +30,7 @@ void PrintUsage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool headless = !HasDisplay();
+  [[maybe_unused]] bool headless = !HasDisplay();  // unused without the window
   THeadlessOptions options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
