@@ -98,9 +98,14 @@ TDateTimeParts DecodeDateTime(double value) {
 }
 
 std::string FormatDateTime(std::string_view format, double value) {
-  const TDateTimeParts p = DecodeDateTime(value);
   std::string out;
   out.reserve(format.size() + 8);
+  AppendDateTime(out, format, value);
+  return out;
+}
+
+void AppendDateTime(std::string& out, std::string_view format, double value) {
+  const TDateTimeParts p = DecodeDateTime(value);
   std::size_t i = 0;
   auto starts = [&](std::string_view token) { return format.substr(i, token.size()) == token; };
   while (i < format.size()) {
@@ -129,7 +134,6 @@ std::string FormatDateTime(std::string_view format, double value) {
       out += format[i++];
     }
   }
-  return out;
 }
 
 std::string TimeFmtFromStrftime(std::string_view pattern, bool withMs, bool* ok) {

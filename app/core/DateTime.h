@@ -18,6 +18,8 @@ TDateTimeParts DecodeDateTime(double value);
 // Format tokens: yyyy yy mm dd (date), hh nn ss zzz (time); anything else,
 // and text in double quotes, is copied.
 std::string FormatDateTime(std::string_view format, double value);
+// The same, appended to out (no allocation once out has room).
+void AppendDateTime(std::string& out, std::string_view format, double value);
 
 // The system's long time format as hour, minute and second fields in the
 // system's order, two digits each, joined by its separator; ".zzz" follows

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/Charsets.h"
 #include "core/ErrorReport.h"
 
 namespace {
@@ -14,80 +15,10 @@ namespace {
 constexpr std::string_view ErrorLocation = "1.4";
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 
-// Windows-1252 0x80–0x9F; the five bytes the code page leaves open keep
-// their C1 code points, so they survive a read and a write unchanged.
-constexpr std::array<char32_t, 32> Cp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
-// Decodes one UTF-8 sequence at s[i]; returns its length, 0 when invalid.
-size_t DecodeUtf8(std::string_view s, size_t i, char32_t& c) {
-  const auto b = [&](size_t k) { return static_cast<unsigned char>(s[i + k]); };
-  const unsigned char lead = b(0);
-  size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-  if (length == 0 || i + length > s.size()) return 0;
-  c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-  for (size_t k = 1; k < length; ++k) {
-    if ((b(k) & 0xC0) != 0x80) return 0;
-    c = (c << 6) | (b(k) & 0x3F);
-  }
-  static constexpr char32_t Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (c < Smallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
-  return length;
-}
-
-bool ValidUtf8(std::string_view s, bool& beyondAscii) {
-  for (size_t i = 0; i < s.size();) {
-    char32_t c = 0;
-    const size_t length = DecodeUtf8(s, i, c);
-    if (length == 0) return false;
-    beyondAscii = beyondAscii || length > 1;
-    i += length;
-  }
-  return true;
-}
-
-std::string DecodeCp1252(std::string_view s) {
-  std::string out;
-  out.reserve(s.size() + s.size() / 4);
-  for (char ch : s) {
-    const auto b = static_cast<unsigned char>(ch);
-    AppendUtf8(out, b >= 0x80 && b < 0xA0 ? Cp1252High[b - 0x80] : char32_t(b));
-  }
-  return out;
-}
-
 // Nothing when some character has no Windows-1252 byte.
 std::optional<std::string> EncodeCp1252(std::string_view s) {
   std::string out;
-  out.reserve(s.size());
-  for (size_t i = 0; i < s.size();) {
-    char32_t c = 0;
-    const size_t length = DecodeUtf8(s, i, c);
-    if (length == 0) return std::nullopt;
-    i += length;
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-      out.push_back(static_cast<char>(c));
-      continue;
-    }
-    const auto* found = std::find(Cp1252High.begin(), Cp1252High.end(), c);
-    if (found == Cp1252High.end()) return std::nullopt;
-    out.push_back(static_cast<char>(0x80 + (found - Cp1252High.begin())));
-  }
+  if (!Utf8ToCp1252(s, out)) return std::nullopt;
   return out;
 }
 
@@ -153,9 +84,9 @@ void TLanguageFile::Parse(std::string_view bytes, bool quiet) {
     bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
     ++lineNumber;
     if (raw.ends_with('\r')) raw.remove_suffix(1);
-    bool beyondAscii = false;
-    const std::string line = ValidUtf8(raw, beyondAscii) ? std::string(raw) : DecodeCp1252(raw);
-    utf8_ = utf8_ || beyondAscii;
+    const bool validUtf8 = IsValidUtf8(raw);
+    const std::string line = validUtf8 ? std::string(raw) : Cp1252ToUtf8(raw);
+    utf8_ = utf8_ || (validUtf8 && std::any_of(raw.begin(), raw.end(), [](char c) { return (c & 0x80) != 0; }));
 
     const std::string_view text = Trim(line);
     const size_t close = text.find(']');

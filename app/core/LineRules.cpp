@@ -4,14 +4,16 @@
 
 #include "core/ReceivePipeline.h"
 
-bool TReceivePipeline::BreakBeforeByte(const TSeriellData& r, const TTimeDifference& diff) const {
+bool TReceivePipeline::BreakBeforeByte(const TSeriellData& r) const {
   if (!(lineChars_ > 0 && lineOpen_) || !lastRec_) return false;
   if (opt_.chkDatenAend && r.Dir != lastRec_->Dir) return true;
   if (opt_.chkZwPause) {
-    // Whole milliseconds, truncated; the sub-millisecond part is not used.
-    // Rounded to microseconds first: a date-time double carries about half
-    // a microsecond of noise, enough to turn 51 ms into 50.9999.
-    const long long pauseUs = std::llround(diff.Days * 86'400'000'000.0);
+    // Whole milliseconds of the record times, truncated; the microseconds
+    // (SubMs) are not used, so neither is the time difference shown, which
+    // borrows a millisecond from them. Rounded to microseconds first: a
+    // date-time double carries about half a microsecond of noise, enough to
+    // turn 51 ms into 50.9999.
+    const long long pauseUs = std::llround((r.Time - lastRec_->Time) * 86'400'000'000.0);
     const long long pauseMs = pauseUs >= 0 ? pauseUs / 1000 : -((-pauseUs + 999) / 1000);
     if (pauseMs > opt_.PauseLimitMs) return true;
   }

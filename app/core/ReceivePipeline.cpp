@@ -75,9 +75,28 @@ void TReceivePipeline::ApplyRequests() {
 
 void TReceivePipeline::Emit(std::string_view text, TColor color, bool toLog) {
   if (text.empty()) return;
+  if (!batching_) return EmitNow(text, color, toLog);
+  // Within a batch, neighbouring runs of one colour go out as one: the sinks
+  // then lock and copy once per run instead of once per record.
+  if (!batchText_.empty() &&
+      (batchColor_ != color || batchToLog_ != toLog || batchText_.size() >= kBatchTextLimit))
+    FlushBatch();
+  batchColor_ = color;
+  batchToLog_ = toLog;
+  batchText_.append(text);
+}
+
+void TReceivePipeline::EmitNow(std::string_view text, TColor color, bool toLog) {
+  if (text.empty()) return;
   trace_.AppendText(text, color);
   if (!toLog) return;
   if (TStreamSink* stream = stream_.load()) stream->WriteStreamData(text, color);
+}
+
+void TReceivePipeline::FlushBatch() {
+  if (batchText_.empty()) return;
+  EmitNow(batchText_, batchColor_, batchToLog_);
+  batchText_.clear();
 }
 
 void TReceivePipeline::Flush(TColor color) {
@@ -133,18 +152,27 @@ void TReceivePipeline::RxData(const ReceiveRing& ring, int batchStart, int batch
   if (DebugMode.load()) {
     RxData_Debug(ring, batchStart, batchCount);
   } else {
-    for (int i = batchStart; i < batchStart + batchCount; ++i) {
-      const TSeriellData& r = ring.Slot(i);
-      switch (r.RecType) {
-        case rtSeriell:
-          RxData_Serial(r);
-          break;
-        default:
-          // CAN and measurement records are rendered by their own handlers.
-          break;
+    batching_ = true;
+    try {
+      for (int i = batchStart; i < batchStart + batchCount; ++i) {
+        const TSeriellData& r = ring.Slot(i);
+        switch (r.RecType) {
+          case rtSeriell:
+            RxData_Serial(r);
+            break;
+          default:
+            // CAN and measurement records are rendered by their own handlers.
+            break;
+        }
+        lastRec_ = r;
       }
-      lastRec_ = r;
+    } catch (...) {
+      batching_ = false;
+      FlushBatch();
+      throw;
     }
+    batching_ = false;
+    FlushBatch();
     if (lastRec_) lastRecTime_.store(lastRec_->Time);
     FlushRaw();
   }
@@ -159,6 +187,8 @@ bool TReceivePipeline::ForwardToPartner(const TSeriellData& r) {
     target = r.Dir == dirPortB ? portA_ : portB_;
   }
   if (target == nullptr) return true;
+  // What is rendered so far is shown while the port is busy.
+  if (!target->CanAddTxOut()) FlushBatch();
   while (!target->CanAddTxOut()) {
     if (AppClosing.load() || SendAbort.load()) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -209,9 +239,10 @@ void TReceivePipeline::RxData_Serial(const TSeriellData& r) {
 
   // 5., 6. Line break before the byte.
   const TTimeDifference diff = TimeDiff(r);
-  if (BreakBeforeByte(r, diff)) {
-    pending_ = opt_.chkTextEnde && lastRec_ ? SideText(lastRec_->Dir) : std::string();
-    pending_ = LineEndText(pending_);
+  if (BreakBeforeByte(r)) {
+    pending_.clear();
+    AppendLineEnd(pending_, opt_, opt_.chkTextEnde && lastRec_ ? SideText(lastRec_->Dir) : std::string_view(),
+                  lastRec_ ? lastRec_->Time : 0.0);
     lineChars_ = 0;
     lineOpen_ = false;
     Emit(pending_, lineColor_, logRecord_);
@@ -219,7 +250,7 @@ void TReceivePipeline::RxData_Serial(const TSeriellData& r) {
   }
 
   // 7. Line prefix.
-  pending_ += LinePrefix(r, diff);
+  AppendLinePrefix(pending_, r, diff);
 
   // 8. Signal changes.
   if (opt_.chkCTSDSR && changeMask != 0) AppendSignalChanges(r, changeMask);
@@ -250,7 +281,7 @@ void TReceivePipeline::RxData_Serial(const TSeriellData& r) {
     lineChars_ = 0;
     lineOpen_ = false;
     // The line ends with this record, so its end time is this record's.
-    pending_ += LineEndTextAt(opt_.chkTextEnde ? SideText(r.Dir) : std::string(), &r);
+    AppendLineEnd(pending_, opt_, opt_.chkTextEnde ? SideText(r.Dir) : std::string_view(), r.Time);
   }
 
   // 13.
@@ -327,5 +358,5 @@ void TReceivePipeline::ShowStatusLine(std::string_view text, bool withTime) {
   }
   line += text;
   line += LineEndFor(opt, "", lastTime);
-  Emit(line, clGreen);
+  EmitNow(line, clGreen);
 }

@@ -53,7 +53,11 @@ class TReceivePipeline {
   void ShowStatusLine(std::string_view text, bool withTime);
   // The protocol window state ("An"/"Aus" in the status bar).
   bool ProtActive() const { return protActiveShown_.load(); }
-  void ResetProtActive(bool active) { protResetRequested_.store(active ? 1 : 0); }
+  // Applied before the next batch; shown at once.
+  void ResetProtActive(bool active) {
+    protResetRequested_.store(active ? 1 : 0);
+    protActiveShown_.store(active);
+  }
 
   // --- consumer thread ---
   void RxData(TSerialThreadOut& sender);
@@ -66,7 +70,7 @@ class TReceivePipeline {
   std::string LinePrefix(const TSeriellData& r, const TTimeDifference& diff);
   std::string LineEndText(std::string_view endText) const;
   TTimeDifference TimeDiff(const TSeriellData& r) const;
-  std::string SideText(std::uint8_t dir) const;
+  const std::string& SideText(std::uint8_t dir) const;
 
   // State, for tests and the display commands.
   const std::optional<TSeriellData>& LastRec() const { return lastRec_; }
@@ -82,15 +86,20 @@ class TReceivePipeline {
   // toLog: the text also goes to the online log (false for a port whose
   // data stay out of the logs).
   void Emit(std::string_view text, TColor color, bool toLog = true);
+  void EmitNow(std::string_view text, TColor color, bool toLog = true);
+  void FlushBatch();
   void Flush(TColor color);
   void FlushRaw();
   bool LogExcluded(std::uint8_t dir) const;
   bool ForwardToPartner(const TSeriellData& r);
-  bool BreakBeforeByte(const TSeriellData& r, const TTimeDifference& diff) const;
+  bool BreakBeforeByte(const TSeriellData& r) const;
   bool BreakAfterByte(const TSeriellData& r);
   void AppendSignalChanges(const TSeriellData& r, std::uint16_t changeMask);
   void AppendLineErrors(const TSeriellData& r, TColor errorColor);
-  std::string LineEndTextAt(std::string_view endText, const TSeriellData* endRec) const;
+  // The line texts appended to out: no allocation per record once the
+  // buffer has grown.
+  void AppendLinePrefix(std::string& out, const TSeriellData& r, const TTimeDifference& diff);
+  static void AppendLineEnd(std::string& out, const TRxOptions& opt, std::string_view endText, double endTime);
   static std::string LineEndFor(const TRxOptions& opt, std::string_view endText, double endTime);
 
   TTraceSink& trace_;
@@ -126,4 +135,10 @@ class TReceivePipeline {
   bool logRecord_ = true;  // the record being rendered goes to the logs
   std::string rawA_;       // shown bytes of this batch, PC side
   std::string rawB_;       // and SPS side
+  // Text of the batch under way, not yet handed to the sinks.
+  static constexpr std::size_t kBatchTextLimit = 64 * 1024;
+  bool batching_ = false;
+  std::string batchText_;
+  TColor batchColor_ = clBlack;
+  bool batchToLog_ = true;
 };

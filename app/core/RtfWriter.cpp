@@ -1,6 +1,6 @@
 #include "core/RtfWriter.h"
 
-#include "core/Cp1252.h"
+#include "core/Charsets.h"
 
 std::string RtfHeader() {
   return "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1031{\\fonttbl{\\f0\\fnil\\fcharset0 Courier New;}}\r\n"

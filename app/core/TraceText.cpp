@@ -1,15 +1,23 @@
 // The texts that open and close a trace line.
 #include <cmath>
-#include <cstdio>
 
 #include "core/DateTime.h"
 #include "core/ReceivePipeline.h"
 
 namespace {
+// As "%0*lld" would print it, without the cost of the format machinery.
 void AppendDigits(std::string& out, long long value, int digits) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%0*lld", digits, value);
-  out += buf;
+  char buf[24];
+  int n = 0;
+  const bool negative = value < 0;
+  unsigned long long v = negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+  do {
+    buf[n++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  if (negative) out += '-';
+  for (int i = n + (negative ? 1 : 0); i < digits; ++i) out += '0';
+  while (n > 0) out += buf[--n];
 }
 }  // namespace
 
@@ -25,69 +33,74 @@ TTimeDifference TReceivePipeline::TimeDiff(const TSeriellData& r) const {
   return diff;
 }
 
-std::string TReceivePipeline::SideText(std::uint8_t dir) const {
+const std::string& TReceivePipeline::SideText(std::uint8_t dir) const {
   return IsSpsSide(dir) ? opt_.edtTextSPS : opt_.edtTextPC;
 }
 
 std::string TReceivePipeline::LinePrefix(const TSeriellData& r, const TTimeDifference& diff) {
   std::string prefix;
-  if (lineChars_ != 0 || lineOpen_) return prefix;
+  AppendLinePrefix(prefix, r, diff);
+  return prefix;
+}
+
+void TReceivePipeline::AppendLinePrefix(std::string& out, const TSeriellData& r, const TTimeDifference& diff) {
+  if (lineChars_ != 0 || lineOpen_) return;
   bool any = false;
   if (opt_.chkProtZeit) {
-    prefix += FormatDateTime(opt_.TimeFmt, r.Time);
+    AppendDateTime(out, opt_.TimeFmt, r.Time);
     if (opt_.chkMs) {
-      prefix += '.';
-      AppendDigits(prefix, r.SubMs, 3);
+      out += '.';
+      AppendDigits(out, r.SubMs, 3);
     }
-    prefix += ' ';
+    out += ' ';
     any = true;
   }
   if (opt_.chkProtZeitDiff && lastRec_ && lastRec_->Time > 0) {
     const long long totalMs = std::llround(diff.Days * 86'400'000.0);
     const long long minutes = static_cast<long long>(diff.Days * 1440.0);
     if (minutes > 0) {
-      AppendDigits(prefix, minutes, 1);
-      prefix += ':';
+      AppendDigits(out, minutes, 1);
+      out += ':';
     }
-    AppendDigits(prefix, (totalMs / 1000) % 60, 2);
-    prefix += '.';
-    AppendDigits(prefix, totalMs % 1000, 3);
-    prefix += '.';
-    AppendDigits(prefix, diff.Microseconds, 3);
-    prefix += ' ';
+    AppendDigits(out, (totalMs / 1000) % 60, 2);
+    out += '.';
+    AppendDigits(out, totalMs % 1000, 3);
+    out += '.';
+    AppendDigits(out, diff.Microseconds, 3);
+    out += ' ';
     any = true;
   }
   if (opt_.chkTextBegin && opt_.DataPageShown) {
-    prefix += SideText(r.Dir);
-    prefix += ' ';
+    out += SideText(r.Dir);
+    out += ' ';
     any = true;
   }
   if (any) {
-    prefix += ": ";
+    out += ": ";
     lineOpen_ = true;
   }
-  return prefix;
+}
+
+void TReceivePipeline::AppendLineEnd(std::string& out, const TRxOptions& opt, std::string_view endText,
+                                     double endTime) {
+  if (opt.chkProtZeitEnde && endTime > 0) {
+    out += " :";
+    AppendDateTime(out, opt.TimeFmt, endTime);
+    out += ' ';
+    out += endText;
+  } else if (!endText.empty()) {
+    out += " :";
+    out += endText;
+  }
+  out += "\r\n";
 }
 
 std::string TReceivePipeline::LineEndFor(const TRxOptions& opt, std::string_view endText, double endTime) {
   std::string text;
-  if (opt.chkProtZeitEnde && endTime > 0) {
-    text += " :";
-    text += FormatDateTime(opt.TimeFmt, endTime);
-    text += ' ';
-    text += endText;
-  } else if (!endText.empty()) {
-    text += " :";
-    text += endText;
-  }
-  text += "\r\n";
+  AppendLineEnd(text, opt, endText, endTime);
   return text;
 }
 
 std::string TReceivePipeline::LineEndText(std::string_view endText) const {
-  return LineEndTextAt(endText, lastRec_ ? &*lastRec_ : nullptr);
-}
-
-std::string TReceivePipeline::LineEndTextAt(std::string_view endText, const TSeriellData* endRec) const {
-  return LineEndFor(opt_, endText, endRec ? endRec->Time : 0.0);
+  return LineEndFor(opt_, endText, lastRec_ ? lastRec_->Time : 0.0);
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/Cp1252.h"
+#include "core/Charsets.h"
 #include "core/DateTime.h"
 #include "core/FileNamePlaceholders.h"
 #include "core/RtfWriter.h"

@@ -1,0 +1,145 @@
+// Reading the settings file from disk and writing it back safely.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "core/ErrorReport.h"
+#include "core/IniFile.h"
+
+namespace {
+
+std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+bool WriteAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Reads a regular file of at most maxBytes; false with a reason otherwise.
+bool ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& out, std::string& error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error = SystemError("cannot open " + path);
+    return false;
+  }
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0;
+  if (!ok) {
+    error = SystemError("cannot examine " + path);
+  } else if (!S_ISREG(st.st_mode)) {
+    error = path + " is not a regular file";
+    ok = false;
+  } else if (static_cast<std::size_t>(st.st_size) > maxBytes) {
+    error = path + " is too large (" + std::to_string(st.st_size) + " bytes)";
+    ok = false;
+  }
+  char buf[65536];
+  while (ok) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = SystemError("cannot read " + path);
+      ok = false;
+    } else if (n == 0) {
+      break;
+    } else if (out.size() + static_cast<std::size_t>(n) > maxBytes) {
+      error = path + " is too large";
+      ok = false;
+    } else {
+      out.append(buf, static_cast<std::size_t>(n));
+    }
+  }
+  ::close(fd);
+  return ok;
+}
+
+}  // namespace
+
+TIniFile::TIniFile(std::string fileName, std::string reportLocation) : fileName_(std::move(fileName)) {
+  std::error_code ec;
+  if (!std::filesystem::exists(fileName_, ec)) return;
+  std::string bytes, error;
+  {
+    std::lock_guard lock(lock_);
+    readOnly_ = IsReadOnlyFile(fileName_);
+    if (!ReadWholeFile(fileName_, kMaxFileBytes, bytes, error)) {
+      // What could not be read must not be overwritten by defaults.
+      loadFailed_ = true;
+      readOnly_ = true;
+      problems_.push_back(error);
+    } else {
+      ParseLocked(bytes);
+    }
+  }
+  for (const std::string& problem : Problems()) ReportError(reportLocation, fileName_ + ": " + problem);
+}
+
+bool TIniFile::IsReadOnlyFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+bool TIniFile::UpdateFile() {
+  const std::string bytes = Serialize();
+  std::lock_guard lock(lock_);
+  if (fileName_.empty()) {
+    lastError_ = "no file name";
+    return false;
+  }
+  if (readOnly_ || IsReadOnlyFile(fileName_)) {
+    lastError_ = fileName_ + " is read-only, settings not written";
+    return false;
+  }
+  return WriteFileLocked(bytes);
+}
+
+bool TIniFile::WriteFileLocked(const std::string& bytes) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  // Through a symbolic link the link's target is replaced, not the link.
+  fs::path target = fs::exists(fileName_, ec) ? fs::canonical(fileName_, ec) : fs::path(fileName_);
+  if (ec) target = fs::path(fileName_);
+  struct stat old {};
+  const bool existed = ::stat(target.c_str(), &old) == 0;
+
+  static std::atomic<unsigned> counter{0};
+  const std::string temp = target.string() + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    lastError_ = SystemError("cannot create " + temp);
+    return false;
+  }
+  bool ok = WriteAll(fd, bytes);
+  if (!ok) lastError_ = SystemError("cannot write " + temp);
+  if (ok && existed && ::fchmod(fd, old.st_mode & 07777) != 0) {
+    lastError_ = SystemError("cannot set the mode of " + temp);
+    ok = false;
+  }
+  if (ok && ::fsync(fd) != 0) {
+    lastError_ = SystemError("cannot flush " + temp);
+    ok = false;
+  }
+  if (::close(fd) != 0 && ok) {
+    lastError_ = SystemError("cannot close " + temp);
+    ok = false;
+  }
+  if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+    lastError_ = SystemError("cannot replace " + target.string());
+    ok = false;
+  }
+  if (!ok) ::unlink(temp.c_str());
+  else lastError_.clear();
+  return ok;
+}
