@@ -113,13 +113,6 @@ void TEventThread::ServeOneEvent(std::stop_token stop) {
   }
 
   if ((events & peModem) && hasLines_) FollowModemLines();
-  // Counters before the bytes: the kernel counts a fault before it queues
-  // the byte, so every mark read below is already counted.
-  if (hasCounters_) {
-    TLineCounters counters;
-    if (device.GetCounters(counters) == 0) decoder_.TakeCounters(counters);
-  }
-  std::uint16_t overrun = decoder_.TakeOverrun();
 
   std::size_t got = 0;
   if (events & (peData | peHangup)) {
@@ -133,6 +126,13 @@ void TEventThread::ServeOneEvent(std::stop_token stop) {
       port_.Fail(result, "read");
     }
   }
+  // Counters after the bytes: the kernel counts a fault before it queues
+  // its mark, so every mark just read is counted by now.
+  if (hasCounters_) {
+    TLineCounters counters;
+    if (device.GetCounters(counters) == 0) decoder_.TakeCounters(counters);
+  }
+  std::uint16_t overrun = decoder_.TakeOverrun();
   const std::size_t n = decoder_.Decode(raw_.data(), got, decoded_.data());
   for (std::size_t i = 0; i < n; ++i) {
     const TDecodedByte& d = decoded_[i];

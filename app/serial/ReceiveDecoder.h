@@ -19,8 +19,8 @@ class TReceiveDecoder {
  public:
   // New session: forget a half-read mark and take the counters as they stand.
   void Reset(const TLineCounters* counters);
-  // Counters read before the bytes they explain (the kernel counts a fault
-  // before it queues its mark).
+  // Counters read after the bytes they explain (the kernel counts a fault
+  // before it queues its mark, so each mark read is counted by then).
   void TakeCounters(const TLineCounters& counters);
   // Whether parity faults are reported (the byte is delivered either way).
   void SetCheckParity(bool check) { checkParity_ = check; }

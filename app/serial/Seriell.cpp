@@ -184,7 +184,8 @@ void TSeriell::SetLine(int line, bool on) {
 }
 
 int TSeriell::BreakMilliseconds(int baudrate) {
-  const int rate = baudrate > 0 ? baudrate : 1;
+  // A port without a valid rate does not open; do not divide by it.
+  const int rate = baudrate > 0 ? baudrate : 9600;
   const int classic = (1000 / rate) * 3 + 20;
   // Below 600 Bd that is shorter than a character with parity and two stop
   // bits, and the far end would see a framing error instead of a break.
