@@ -37,9 +37,11 @@ std::uint16_t TReceiveDecoder::ClassifyMark(std::uint8_t value, bool& isData) {
   }
   std::uint16_t flags = 0;
   if (pendingParity_ > 0 && pendingFrame_ > 0) {
-    // Both kinds in this stretch and no telling which byte had which.
+    // Both kinds in this stretch and no telling which byte had which: say
+    // so rather than guess.
     flags = sePE | seFE;
     --pendingParity_;
+    --pendingFrame_;
   } else if (pendingParity_ > 0) {
     flags = sePE;
     --pendingParity_;

@@ -61,6 +61,17 @@ TEST(SerialReceiveDecoder, CountersTellParityFramingAndBreakApart) {
   EXPECT_EQ(out[1].LineFlags, seBI);
 }
 
+TEST(SerialReceiveDecoder, MixedFaultsInOneStretchAreNotGuessed) {
+  TReceiveDecoder d;
+  const TLineCounters start{};
+  d.Reset(&start);
+  d.TakeCounters(Counters(1, 1, 0, 0));
+  const auto out = Decode(d, {0xFF, 0x00, 0x41, 0xFF, 0x00, 0x42});
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0].LineFlags, sePE | seFE);
+  EXPECT_EQ(out[1].LineFlags, sePE | seFE);
+}
+
 TEST(SerialReceiveDecoder, FramingFaultOnNulIsDataNotBreak) {
   TReceiveDecoder d;
   const TLineCounters start{};
