@@ -73,8 +73,8 @@ void TDemoLink::Stop() {
   source_.Stop();
   // The relay lets go of the ports before they close; the far ends keep
   // being read until then, so no hand-over waits on a full line.
-  pipeline_.SetRelayPorts(nullptr, nullptr);
   if (running_) {
+    pipeline_.SetRelayPorts(nullptr, nullptr);
     TRxOptions options = pipeline_.Options();
     options.RelayPorts = false;
     pipeline_.SetOptions(options);
