@@ -177,8 +177,14 @@ int TFakePortDevice::Read(std::uint8_t* buffer, std::size_t max, std::size_t& go
   return 0;
 }
 
-int TFakePortDevice::Write(std::uint8_t byte, int /*timeoutMs*/) {
+int TFakePortDevice::LastWriteTimeout() const {
+  std::lock_guard lock(lock_);
+  return lastWriteTimeout_;
+}
+
+int TFakePortDevice::Write(std::uint8_t byte, int timeoutMs) {
   std::unique_lock lock(lock_);
+  lastWriteTimeout_ = timeoutMs;
   writerHeld_ = holdWrites_;
   changed_.notify_all();
   changed_.wait(lock, [this] { return !holdWrites_ || released_; });

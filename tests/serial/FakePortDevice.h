@@ -41,6 +41,7 @@ class TFakePortDevice final : public TPortDevice {
   // "W:x" per byte, "RTS:1"/"DTR:0" per line switched, "BRK:1"/"BRK:0".
   std::vector<std::string> Log() const;
   int OpenCount() const;
+  int LastWriteTimeout() const;
   std::string LastPath() const;
   TLineSettings Settings() const;
 
@@ -76,6 +77,7 @@ class TFakePortDevice final : public TPortDevice {
   bool writerHeld_ = false;
   int failOpen_ = 0;
   int openCount_ = 0;
+  int lastWriteTimeout_ = -1;
   std::string path_;
   TLineSettings settings_;
   std::string input_;

@@ -306,6 +306,24 @@ TEST_F(SerialFakePort, PropertiesReopenOnlyOnChangeAndOpeningSetsTheLines) {
   EXPECT_EQ(a.Fake->LastPath(), "/dev/fakeA2");
 }
 
+TEST_F(SerialFakePort, WriteTimeOutComesWithAFlowModeAndStaysAfterFcNone) {
+  TFakePort a(ring, dirPortA);
+  a.Port->SetFlowMode(fcNone);
+  a.Port->SetActive(true);
+  a.Port->AddTxOut("1");
+  ASSERT_TRUE(a.Fake->WaitWritten(1));
+  EXPECT_EQ(a.Fake->LastWriteTimeout(), 0);  // never a flow mode: no limit
+
+  a.Port->SetFlowMode(fcRTS_CTS);
+  a.Port->AddTxOut("2");
+  ASSERT_TRUE(a.Fake->WaitWritten(2));
+  EXPECT_EQ(a.Fake->LastWriteTimeout(), 10000);
+  a.Port->SetFlowMode(fcNone);
+  a.Port->AddTxOut("3");
+  ASSERT_TRUE(a.Fake->WaitWritten(3));
+  EXPECT_EQ(a.Fake->LastWriteTimeout(), 10000);
+}
+
 TEST_F(SerialFakePort, FailedOpenLeavesThePortClosedWithErrorCodeReadOnce) {
   TReportCapture reports;
   TFakePort a(ring, dirPortA);
