@@ -1,9 +1,12 @@
 // The program body: the window when there is a display, the terminal trace otherwise.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
+#include <vector>
 
+#include "core/AppFlags.h"
+#include "core/CommandLine.h"
+#include "headless/HeadlessCommandLine.h"
 #include "headless/HeadlessApp.h"
 
 #ifdef TAMARIK_HAS_WINDOW
@@ -19,32 +22,26 @@ bool HasDisplay() {
   return (x && *x) || (wl && *wl) || (qpa && *qpa);
 }
 
-void PrintUsage() {
-  std::puts(
-      "tamarik [--headless] [--demo] [--seconds N]\n"
-      "  --headless   trace in the terminal, no window\n"
-      "  --demo       simulated PC and controller (the built-in default)\n"
-      "  --seconds N  end after N seconds (headless)");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  [[maybe_unused]] bool headless = !HasDisplay();
-  THeadlessOptions options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--headless") headless = true;
-    else if (arg == "--demo") options.Demo = true;
-    else if (arg == "--seconds" && i + 1 < argc) options.RunSeconds = std::atof(argv[++i]);
-    else if (arg == "--help" || arg == "/?" || arg == "?") {
-      PrintUsage();
-      return 0;
-    }
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const TCommandLine switches = ParseCommandLine(args);
+  DebugMode = switches.DebugMode;
+  TcpOff = switches.TcpOff;
+  ServiceMode = switches.ServiceMode;
+  const THeadlessCommandLine cl = ParseHeadlessCommandLine(args, HasDisplay());
+  if (cl.Help) {
+    std::puts(HeadlessUsage());
+    return 0;
+  }
+  if (!cl.Error.empty()) {
+    std::fprintf(stderr, "%s\n%s\n", cl.Error.c_str(), HeadlessUsage());
+    return 2;
   }
 #ifdef TAMARIK_HAS_WINDOW
-  if (!headless) return RunWindow(argc, argv);
+  if (!cl.Headless) return RunWindow(argc, argv);
 #endif
-  THeadlessApp app(options);
+  THeadlessApp app(cl.Options);
   return app.Run();
 }

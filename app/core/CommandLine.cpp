@@ -1,6 +1,5 @@
 #include "core/CommandLine.h"
 
-#include <cstdlib>
 #include <strings.h>
 
 namespace {
@@ -17,14 +16,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     else if (Same(arg, "/TCPOFF") || arg == "--tcp-off") line.TcpOff = true;
     else if (arg == "/Quorvent") line.ServiceMode = true;
     else if (arg == "/?" || arg == "?" || arg == "--help" || arg == "-h") line.ShowAbout = true;
-    else if (arg == "--headless") line.Headless = true;
-    else if (arg == "--demo") line.Demo = true;
-    else if (arg == "--seconds" && i + 1 < args.size()) {
-      line.RunSeconds = std::atof(args[++i].c_str());
-      line.Parameters.push_back(args[i]);
-    } else {
-      line.Unknown.push_back(arg);
-    }
+    else line.Unknown.push_back(arg);
   }
   return line;
 }

@@ -1,5 +1,6 @@
 // The program's switches. The slash forms are compared in full and without
-// regard to case, except the service switch; Linux-style options sit beside them.
+// regard to case, except the service switch; Linux-style options sit beside
+// them. The front end's own options (--headless, ports) are read elsewhere.
 #pragma once
 
 #include <string>
@@ -11,9 +12,6 @@ struct TCommandLine {
   bool TcpOff = false;     // "/TCPOFF"
   bool ServiceMode = false;  // "/Quorvent", exactly so written
   bool ShowAbout = false;  // "/?", "?", "--help"
-  bool Headless = false;   // "--headless"
-  bool Demo = false;       // "--demo"
-  double RunSeconds = 0;   // "--seconds N"
   std::vector<std::string> Parameters;  // everything given, for the error log's first line
   std::vector<std::string> Unknown;
 };

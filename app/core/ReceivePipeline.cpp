@@ -22,6 +22,8 @@ TRxOptions TReceivePipeline::Options() const {
 }
 
 void TReceivePipeline::SetRelayPorts(TTxPort* portA, TTxPort* portB) {
+  // Waits for a hand-over under way, so the old ports may go away after.
+  std::lock_guard relay(relayLock_);
   std::lock_guard lock(optionsLock_);
   portA_ = portA;
   portB_ = portB;
@@ -181,6 +183,7 @@ void TReceivePipeline::RxData(const ReceiveRing& ring, int batchStart, int batch
 }
 
 bool TReceivePipeline::ForwardToPartner(const TSeriellData& r) {
+  std::lock_guard relay(relayLock_);
   TTxPort* target = nullptr;
   {
     std::lock_guard lock(optionsLock_);
@@ -189,9 +192,8 @@ bool TReceivePipeline::ForwardToPartner(const TSeriellData& r) {
   if (target == nullptr) return true;
   // What is rendered so far is shown while the port is busy.
   if (!target->CanAddTxOut()) FlushBatch();
-  while (!target->CanAddTxOut()) {
+  while (!target->WaitCanAddTxOut(std::chrono::milliseconds(2))) {
     if (AppClosing.load() || SendAbort.load()) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   const char byte = static_cast<char>(r.Data[0]);
   target->AddTxOut(std::string_view(&byte, 1));

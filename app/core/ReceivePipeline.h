@@ -107,6 +107,7 @@ class TReceivePipeline {
   std::atomic<TRawSink*> raw_{nullptr};
 
   mutable std::mutex optionsLock_;  // guards published_, ports, hooks
+  std::mutex relayLock_;            // held while a byte is handed to a port
   TRxOptions published_;
   TRxOptions opt_;  // the consumer's snapshot for the current batch
   bool startCharsUsed_ = false;

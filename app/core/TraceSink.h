@@ -1,7 +1,9 @@
 // Where rendered text goes: the trace (pane or terminal) and the online log.
 #pragma once
 
+#include <chrono>
 #include <string_view>
+#include <thread>
 
 #include "core/Colors.h"
 
@@ -33,4 +35,12 @@ class TTxPort {
   virtual ~TTxPort() = default;
   virtual bool CanAddTxOut() const = 0;
   virtual void AddTxOut(const std::string_view data) = 0;
+  // Waits at most timeout for the slot to be free; true when it is. A port
+  // that can tell when its slot frees overrides this, so that a relay of
+  // single bytes is not held to one byte per polling step.
+  virtual bool WaitCanAddTxOut(std::chrono::milliseconds timeout) {
+    if (CanAddTxOut()) return true;
+    std::this_thread::sleep_for(timeout);
+    return CanAddTxOut();
+  }
 };

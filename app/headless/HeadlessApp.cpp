@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <string>
 #include <thread>
 
 #include "core/AppFlags.h"
@@ -16,15 +17,8 @@ namespace {
 volatile std::sig_atomic_t stopSignal = 0;
 void OnStopSignal(int) { stopSignal = 1; }
 
-TSeriellData ByteRecord(std::uint8_t dir, std::uint8_t byte) {
-  TSeriellData r;
-  r.RecType = rtSeriell;
-  r.Count = 1;
-  r.Data[0] = byte;
-  r.Dir = dir;
-  r.Ready = 1;
-  return r;
-}
+bool SerialMode(int mode) { return (mode >= 110 && mode <= 140) || mode == 200 || (mode >= 500 && mode <= 599); }
+bool TwoPortMode(int mode) { return mode == 140 || mode == 200; }
 
 }  // namespace
 
@@ -51,10 +45,67 @@ THeadlessApp::THeadlessApp(const THeadlessOptions& options)
 }
 
 THeadlessApp::~THeadlessApp() {
+  if (demo_) demo_->Stop();
+  ClosePorts();
   AppClosing.store(true);
   queue_.WakeAll();
-  if (demo_) demo_->Stop();
   consumer_.Terminate();
+}
+
+bool THeadlessApp::StartSource() {
+  if (!options_.Demo) return OpenPorts();
+  demo_ = std::make_unique<TDemoLink>(consumer_.Ring(), pipeline_);
+  return demo_->Start();
+}
+
+bool THeadlessApp::OpenPorts() {
+  const int mode = options_.WorkMode;
+  if (!SerialMode(mode)) {
+    ReportError("1.7", "Mode " + std::to_string(mode) + " has no serial ports to open here");
+    return false;
+  }
+  const bool twoPorts = TwoPortMode(mode);
+  if (options_.PortA.empty() || (twoPorts && options_.PortB.empty())) {
+    ReportError("1.7", twoPorts ? "Mode " + std::to_string(mode) + " needs --port-a and --port-b" : "--port-a is missing");
+    return false;
+  }
+  const auto make = [&](TSerialDirections dir, const std::string& name) {
+    auto port = std::make_unique<TSeriell>(consumer_.Ring());
+    port->SetDirection(dir);
+    port->IsPortB.store(dir == dirPortB);
+    port->WorkMode.store(mode);
+    port->SetPort(name);
+    port->SetBaudrate(options_.Baudrate);
+    port->SetFlowMode(mode == 200 ? options_.FlowMode : fcNone);
+    return port;
+  };
+  portA_ = make(dirPortA, options_.PortA);
+  if (twoPorts) {
+    portB_ = make(dirPortB, options_.PortB);
+    portA_->SetPartner(portB_.get());
+    portB_->SetPartner(portA_.get());
+    portB_->SetActive(true);
+  }
+  portA_->SetActive(true);
+  if (mode >= 500 && mode <= 599 && portA_->Opened()) {
+    // The converter takes its power from DTR and listens while RTS is off.
+    portA_->SetLine(0, false);
+    portA_->SetLine(1, true);
+  }
+  const bool ok = portA_->Opened() && (!twoPorts || portB_->Opened());
+  if (!ok) return false;
+  TRxOptions rx = pipeline_.Options();
+  rx.WorkMode = mode;
+  rx.RelayPorts = twoPorts;
+  pipeline_.SetOptions(rx);
+  if (twoPorts) pipeline_.SetRelayPorts(portA_.get(), portB_.get());
+  return true;
+}
+
+void THeadlessApp::ClosePorts() {
+  pipeline_.SetRelayPorts(nullptr, nullptr);
+  if (portA_) portA_->SetActive(false);
+  if (portB_) portB_->SetActive(false);
 }
 
 void THeadlessApp::Drain() {
@@ -72,12 +123,12 @@ int THeadlessApp::Run() {
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
   consumer_.Resume();
-  if (options_.Demo) {
-    ReceiveRing& ring = consumer_.Ring();
-    demo_ = std::make_unique<TDemoSource>([&ring](bool fromSps, const std::string& bytes) {
-      for (char c : bytes) ring.Put(ByteRecord(fromSps ? dirPortB : dirPortA, static_cast<std::uint8_t>(c)));
-    });
-    demo_->Start();
+  if (!StartSource()) {
+    ClosePorts();
+    AppClosing.store(true);
+    queue_.WakeAll();
+    consumer_.Terminate();
+    return 1;
   }
   const auto started = std::chrono::steady_clock::now();
   auto nextTick = started + std::chrono::seconds(1);
@@ -92,6 +143,7 @@ int THeadlessApp::Run() {
     if (options_.RunSeconds > 0 && now - started >= std::chrono::duration<double>(options_.RunSeconds)) break;
   }
   if (demo_) demo_->Stop();
+  ClosePorts();
   // Let the consumer hand out what is still in the ring before closing.
   for (int i = 0; i < 50 && consumer_.Ring().ClaimIndex() != consumer_.Ring().ReadIndex(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -2,16 +2,23 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
-#include "core/DemoSource.h"
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
 #include "headless/AnsiTerminal.h"
+#include "serial/DemoLink.h"
 #include "serial/SerialThreadOut.h"
+#include "serial/Seriell.h"
 
 struct THeadlessOptions {
-  bool Demo = true;
+  bool Demo = true;       // the built-in demo instead of real ports
   double RunSeconds = 0;  // 0: until SIGINT/SIGTERM
+  int WorkMode = 200;
+  std::string PortA;  // below /dev ("ttyUSB0", "pts/3")
+  std::string PortB;
+  int Baudrate = 9600;
+  eFlowControl FlowMode = fcNone;  // used in mode 200 only
 };
 
 class THeadlessApp {
@@ -23,12 +30,17 @@ class THeadlessApp {
  private:
   void Drain();
   void Timer1Timer();
+  bool StartSource();
+  bool OpenPorts();
+  void ClosePorts();
 
   THeadlessOptions options_;
   TRunQueue queue_;
   TReceivePipeline pipeline_;
   TSerialThreadOut consumer_;
   TAnsiTerminal terminal_;
-  std::unique_ptr<TDemoSource> demo_;
+  std::unique_ptr<TDemoLink> demo_;
+  std::unique_ptr<TSeriell> portA_;
+  std::unique_ptr<TSeriell> portB_;
   std::vector<TTextRun> runs_;
 };

@@ -1,0 +1,83 @@
+#include "headless/HeadlessCommandLine.h"
+
+#include <charconv>
+
+#include "serial/PortList.h"
+
+namespace {
+
+bool ToInt(const std::string& text, int& value) {
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && ptr == end;
+}
+
+bool ToFlow(const std::string& text, eFlowControl& flow) {
+  if (text == "none") flow = fcNone;
+  else if (text == "xon") flow = fcXON_XOF;
+  else if (text == "rtscts") flow = fcRTS_CTS;
+  else if (text == "dtrdsr") flow = fcDTR_DSR;
+  else return false;
+  return true;
+}
+
+}  // namespace
+
+const char* HeadlessUsage() {
+  return "tamarik [--headless] [--demo] [--seconds N]\n"
+         "        [--mode N] [--port-a NAME] [--port-b NAME] [--baud N] [--flow none|xon|rtscts|dtrdsr]\n"
+         "  --headless     trace in the terminal, no window\n"
+         "  --demo         simulated PC and controller on pseudo-terminals (the default)\n"
+         "  --seconds N    end after N seconds (headless)\n"
+         "  --mode N       operating mode: 110, 120, 130 port A; 140, 200 ports A and B\n"
+         "                 (200: the monitor in the line, relaying); 500 converter on port A\n"
+         "  --port-a NAME  port A (PC side) below /dev: ttyUSB0, pts/3\n"
+         "  --port-b NAME  port B (controller side)\n"
+         "  --baud N       bits per second (9600)\n"
+         "  --flow F       flow control in mode 200 (none)";
+}
+
+THeadlessCommandLine ParseHeadlessCommandLine(const std::vector<std::string>& args, bool hasDisplay) {
+  THeadlessCommandLine cl;
+  cl.Headless = !hasDisplay;
+  THeadlessOptions& o = cl.Options;
+  bool demoAsked = false;
+  for (std::size_t i = 0; i < args.size() && cl.Error.empty(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    const std::string value = hasValue ? args[i + 1] : std::string();
+    const auto needValue = [&] {
+      if (!hasValue) cl.Error = arg + " needs a value";
+      else ++i;
+      return hasValue;
+    };
+    if (arg == "--headless") {
+      cl.Headless = true;
+    } else if (arg == "--demo") {
+      demoAsked = true;
+    } else if (arg == "--seconds") {
+      if (needValue()) {
+        try {
+          o.RunSeconds = std::stod(value);
+        } catch (...) {
+          cl.Error = "--seconds: not a number: " + value;
+        }
+      }
+    } else if (arg == "--mode") {
+      if (needValue() && !ToInt(value, o.WorkMode)) cl.Error = "--mode: not a number: " + value;
+    } else if (arg == "--port-a") {
+      if (needValue()) o.PortA = PortNameBelowDev(value);
+    } else if (arg == "--port-b") {
+      if (needValue()) o.PortB = PortNameBelowDev(value);
+    } else if (arg == "--baud") {
+      if (needValue() && (!ToInt(value, o.Baudrate) || o.Baudrate <= 0)) cl.Error = "--baud: not a rate: " + value;
+    } else if (arg == "--flow") {
+      if (needValue() && !ToFlow(value, o.FlowMode)) cl.Error = "--flow: none, xon, rtscts or dtrdsr";
+    } else if (arg == "--help" || arg == "/?" || arg == "?") {
+      cl.Help = true;
+    }
+  }
+  // Ports given: they are the source, unless the demo is asked for too.
+  o.Demo = demoAsked || (o.PortA.empty() && o.PortB.empty());
+  return cl;
+}

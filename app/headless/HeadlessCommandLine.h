@@ -1,0 +1,19 @@
+// The program's command line: the terminal front end's options, and until
+// the interface page exists, the operating mode and the two ports.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "headless/HeadlessApp.h"
+
+struct THeadlessCommandLine {
+  bool Headless = false;
+  bool Help = false;
+  THeadlessOptions Options;
+  std::string Error;  // not empty: the command line was not understood
+};
+
+THeadlessCommandLine ParseHeadlessCommandLine(const std::vector<std::string>& args, bool hasDisplay);
+
+const char* HeadlessUsage();

@@ -1,0 +1,29 @@
+#include <gtest/gtest.h>
+
+#include "headless/HeadlessCommandLine.h"
+
+TEST(CommandLine, PortsReplaceTheDemoAndNamesLoseTheirDevPrefix) {
+  THeadlessCommandLine cl = ParseHeadlessCommandLine({"--headless", "--mode", "200", "--port-a", "/dev/pts/3", "--port-b", "pts/4",
+                                      "--baud", "115200", "--flow", "rtscts"},
+                                     true);
+  EXPECT_TRUE(cl.Error.empty()) << cl.Error;
+  EXPECT_TRUE(cl.Headless);
+  EXPECT_FALSE(cl.Options.Demo);
+  EXPECT_EQ(cl.Options.WorkMode, 200);
+  EXPECT_EQ(cl.Options.PortA, "pts/3");
+  EXPECT_EQ(cl.Options.PortB, "pts/4");
+  EXPECT_EQ(cl.Options.Baudrate, 115200);
+  EXPECT_EQ(cl.Options.FlowMode, fcRTS_CTS);
+
+  cl = ParseHeadlessCommandLine({}, false);
+  EXPECT_TRUE(cl.Headless);  // no display: the terminal
+  EXPECT_TRUE(cl.Options.Demo);
+}
+
+TEST(CommandLine, BadValuesAreRefusedWithAMessage) {
+  EXPECT_FALSE(ParseHeadlessCommandLine({"--mode", "two hundred"}, true).Error.empty());
+  EXPECT_FALSE(ParseHeadlessCommandLine({"--baud", "0"}, true).Error.empty());
+  EXPECT_FALSE(ParseHeadlessCommandLine({"--flow", "maybe"}, true).Error.empty());
+  EXPECT_FALSE(ParseHeadlessCommandLine({"--port-a"}, true).Error.empty());
+  EXPECT_FALSE(ParseHeadlessCommandLine({"--seconds", "x"}, true).Error.empty());
+}
