@@ -77,7 +77,10 @@ void TReceivePipeline::ApplyRequests() {
 
 void TReceivePipeline::Emit(std::string_view text, TColor color, bool toLog) {
   if (text.empty()) return;
-  if (!batching_) return EmitNow(text, color, toLog);
+  if (!batching_) {
+    HandOverRelay(true);
+    return EmitNow(text, color, toLog);
+  }
   // Within a batch, neighbouring runs of one colour go out as one: the sinks
   // then lock and copy once per run instead of once per record.
   if (!batchText_.empty() &&
@@ -96,6 +99,8 @@ void TReceivePipeline::EmitNow(std::string_view text, TColor color, bool toLog) 
 }
 
 void TReceivePipeline::FlushBatch() {
+  // A relayed byte leaves on the other port before its text is shown.
+  HandOverRelay(true);
   if (batchText_.empty()) return;
   EmitNow(batchText_, batchColor_, batchToLog_);
   batchText_.clear();
@@ -144,6 +149,8 @@ void TReceivePipeline::RxData(const ReceiveRing& ring, int batchStart, int batch
   };
 
   if (pauseActive_.load()) {
+    // Pausing the display must not cut the line the monitor sits in.
+    RelayBatch(ring, batchStart, batchCount);
     lastRec_ = ring.Slot(batchStart + batchCount - 1);
     lastRecTime_.store(lastRec_->Time);
     forwardBatch();
@@ -182,22 +189,57 @@ void TReceivePipeline::RxData(const ReceiveRing& ring, int batchStart, int batch
   forwardBatch();
 }
 
-bool TReceivePipeline::ForwardToPartner(const TSeriellData& r) {
+void TReceivePipeline::RelayBatch(const ReceiveRing& ring, int batchStart, int batchCount) {
+  const bool usbMode = opt_.WorkMode >= 400 && opt_.WorkMode <= 500;
+  if (!opt_.RelayPorts || usbMode) return;
+  for (int i = batchStart; i < batchStart + batchCount; ++i) {
+    const TSeriellData& r = ring.Slot(i);
+    if (r.RecType == rtSeriell && r.Count > 0) QueueForPartner(r);
+  }
+  HandOverRelay(true);
+}
+
+void TReceivePipeline::QueueForPartner(const TSeriellData& r) {
+  (r.Dir == dirPortB ? relayToA_ : relayToB_).push_back(static_cast<char>(r.Data[0]));
+  HandOverRelay(false);
+}
+
+// Bytes go to the other port in blocks: one hand-over per byte would cap
+// the relay at the rate the send thread can be woken.
+bool TReceivePipeline::HandOverRelay(bool wait) {
+  if (relayToA_.empty() && relayToB_.empty()) return true;
   std::lock_guard relay(relayLock_);
-  TTxPort* target = nullptr;
+  TTxPort* portA = nullptr;
+  TTxPort* portB = nullptr;
   {
     std::lock_guard lock(optionsLock_);
-    target = r.Dir == dirPortB ? portA_ : portB_;
+    portA = portA_;
+    portB = portB_;
   }
-  if (target == nullptr) return true;
-  // What is rendered so far is shown while the port is busy.
-  if (!target->CanAddTxOut()) FlushBatch();
-  while (!target->WaitCanAddTxOut(std::chrono::milliseconds(2))) {
-    if (AppClosing.load() || SendAbort.load()) return false;
+  bool handedAll = true;
+  for (auto [target, pending] : {std::pair{portA, &relayToA_}, std::pair{portB, &relayToB_}}) {
+    if (pending->empty()) continue;
+    if (target == nullptr) {
+      pending->clear();
+      continue;
+    }
+    if (!wait && !target->CanAddTxOut()) continue;
+    bool abandoned = false;
+    while (!target->WaitCanAddTxOut(std::chrono::milliseconds(2))) {
+      if (AppClosing.load() || SendAbort.load()) {
+        abandoned = true;
+        break;
+      }
+    }
+    if (abandoned) {
+      pending->clear();
+      handedAll = false;
+      continue;
+    }
+    target->AddTxOut(*pending);
+    pending->clear();
   }
-  const char byte = static_cast<char>(r.Data[0]);
-  target->AddTxOut(std::string_view(&byte, 1));
-  return true;
+  return handedAll;
 }
 
 void TReceivePipeline::RxData_Serial(const TSeriellData& r) {
@@ -207,7 +249,7 @@ void TReceivePipeline::RxData_Serial(const TSeriellData& r) {
 
   // 1. The monitor in the line passes every byte on to the other port.
   const bool usbMode = opt_.WorkMode >= 400 && opt_.WorkMode <= 500;
-  if (opt_.RelayPorts && !usbMode && r.Count > 0 && !ForwardToPartner(r)) return;
+  if (opt_.RelayPorts && !usbMode && r.Count > 0) QueueForPartner(r);
 
   // 2.
   const std::uint16_t changeMask = r.Signals ^ prevSignals_;

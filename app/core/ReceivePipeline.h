@@ -91,7 +91,9 @@ class TReceivePipeline {
   void Flush(TColor color);
   void FlushRaw();
   bool LogExcluded(std::uint8_t dir) const;
-  bool ForwardToPartner(const TSeriellData& r);
+  void RelayBatch(const ReceiveRing& ring, int batchStart, int batchCount);
+  void QueueForPartner(const TSeriellData& r);
+  bool HandOverRelay(bool wait);
   bool BreakBeforeByte(const TSeriellData& r) const;
   bool BreakAfterByte(const TSeriellData& r);
   void AppendSignalChanges(const TSeriellData& r, std::uint16_t changeMask);
@@ -107,7 +109,9 @@ class TReceivePipeline {
   std::atomic<TRawSink*> raw_{nullptr};
 
   mutable std::mutex optionsLock_;  // guards published_, ports, hooks
-  std::mutex relayLock_;            // held while a byte is handed to a port
+  std::mutex relayLock_;            // held while bytes are handed to a port
+  std::string relayToA_;            // received on B, waiting for port A's slot
+  std::string relayToB_;
   TRxOptions published_;
   TRxOptions opt_;  // the consumer's snapshot for the current batch
   bool startCharsUsed_ = false;

@@ -218,6 +218,18 @@ TEST_F(PipelineTest, RelayedByteIsSentOnBeforeItIsShownAndSignalsAreNotSent) {
   EXPECT_EQ(journalSink.Runs[0].Color, clRed);
 }
 
+TEST_F(PipelineTest, RelayGoesOnWhileTheDisplayIsPaused) {
+  std::string journal;
+  FakeTxPort portA(journal, 'A'), portB(journal, 'B');
+  options.RelayPorts = true;
+  Apply();
+  pipeline.SetRelayPorts(&portA, &portB);
+  pipeline.SetPaused(true);
+  Deliver({Byte('s', dirPortB, At()), Byte('p', dirPortA, At()), Byte('t', dirPortB, At())});
+  EXPECT_EQ(sink.All, "");
+  EXPECT_EQ(journal, "AsBpAt");
+}
+
 TEST_F(PipelineTest, RelayInAUsbModeSendsNothing) {
   std::string journal;
   FakeTxPort portA(journal, 'A'), portB(journal, 'B');
