@@ -138,6 +138,7 @@ qsizetype TTraceBuffer::TrimFront(qsizetype count) {
   if (count > 0 && count < Length() && At(count - 1).isHighSurrogate()) ++count;
   if (count == 0) return 0;
   head_ += count;
+  trimmedTotal_ += count;
   const qsizetype before = lineHead_;
   while (lineHead_ + 1 < static_cast<qsizetype>(lines_.size()) && lines_[lineHead_ + 1] <= head_) ++lineHead_;
   lines_[lineHead_] = std::max(lines_[lineHead_], head_);
@@ -162,6 +163,7 @@ void TTraceBuffer::Clear() {
   text_.clear();
   text_.squeeze();
   head_ = lineHead_ = runHead_ = 0;
+  trimmedTotal_ = 0;
   lines_.assign(1, 0);
   runs_.clear();
   pendingCr_ = false;

@@ -28,6 +28,8 @@ class TTraceBuffer {
   qsizetype LineLength(qsizetype line) const { return LineEnd(line) - LineStart(line); }
   qsizetype LineOf(qsizetype pos) const;
   qsizetype MaxLineLength() const;
+  // Characters trimmed from the start since the last Clear.
+  qint64 TrimmedTotal() const { return trimmedTotal_; }
 
   QStringView View(qsizetype pos, qsizetype count) const { return QStringView(text_).mid(head_ + pos, count); }
   QStringView All() const { return QStringView(text_).mid(head_); }
@@ -68,6 +70,7 @@ class TTraceBuffer {
 
   QString text_;
   qsizetype head_ = 0;  // characters at the start of text_ already trimmed
+  qint64 trimmedTotal_ = 0;
   std::vector<qsizetype> lines_{0};
   qsizetype lineHead_ = 0;
   std::vector<TRun> runs_;

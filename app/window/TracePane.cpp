@@ -236,11 +236,11 @@ void TTracePane::UpdateScrollBars() {
   syncingScrollBars_ = false;
 }
 
-void TTracePane::scrollContentsBy(int, int) {
+void TTracePane::scrollContentsBy(int, int dy) {
   if (syncingScrollBars_) return;
-  const qsizetype row = verticalScrollBar()->value();
-  if (row != TopRow()) {
-    SetTopRow(row);
+  // Only the user moves the vertical bar; the view's own moves set it later.
+  if (dy != 0 && verticalScrollBar()->value() != TopRow()) {
+    SetTopRow(verticalScrollBar()->value());
     return;
   }
   viewport()->update();

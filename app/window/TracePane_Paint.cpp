@@ -81,6 +81,9 @@ void TTracePane::PaintRow(QPainter& p, qsizetype line, qsizetype from, qsizetype
 
   if (caretShown_ && hasFocus() && caret_ >= from && caret_ <= to && buf_.LineOf(caret_) == line) {
     const bool wrapsHere = wordWrap_ && caret_ == to && to != buf_.LineEnd(line);
-    if (!wrapsHere) p.fillRect(QRect(xOf(caret_), y, 2, lineHeight_), palette().color(QPalette::Text));
+    // Drawn in the background's opposite, so it shows on a negated trace too.
+    const QColor background = Background();
+    const QColor caret(255 - background.red(), 255 - background.green(), 255 - background.blue());
+    if (!wrapsHere) p.fillRect(QRect(xOf(caret_), y, 2, lineHeight_), caret);
   }
 }
