@@ -1,6 +1,7 @@
 // AppendText: size limits, the scroll rules and colour negation.
 #include <QDir>
 #include <QFile>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include "WindowTestSupport.h"
@@ -139,4 +140,12 @@ TEST_F(WindowTest, NegationInvertsBackgroundAndNewRunsButKeepsWrittenColour) {
   EXPECT_EQ(Pane()->Buffer().StyleAt(6).Written, clRed);
   Check("chkColorNeg")->click();
   EXPECT_EQ(Pane()->Background(), QColor(Qt::white));
+}
+
+TEST_F(WindowTest, FollowingAfterScrollingSidewaysShowsTheLastLineFromItsStart) {
+  Append(Lines(0, 100) + std::string(500, 'w') + "\r\n");
+  Pane()->horizontalScrollBar()->setValue(200);
+  Append(Lines(100, 1));
+  EXPECT_EQ(Pane()->horizontalScrollBar()->value(), 0);
+  EXPECT_EQ(Pane()->FirstVisibleLine() + Pane()->VisibleRows(), Pane()->LineCount());
 }
