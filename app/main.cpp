@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
   }
 #ifdef TAMARIK_HAS_WINDOW
   if (!headless) return RunWindow(argc, argv);
+#else
+  (void)headless;  // built without the window: always the terminal
 #endif
   THeadlessApp app(options);
   return app.Run();
