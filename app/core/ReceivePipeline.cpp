@@ -387,7 +387,7 @@ void TReceivePipeline::AppendLineErrors(const TSeriellData& r, TColor errorColor
   lineOpen_ = true;
 }
 
-void TReceivePipeline::ShowStatusLine(std::string_view text, bool withTime) {
+void TReceivePipeline::ShowStatusLine(std::string_view text, bool withTime, TColor color) {
   TRxOptions opt;
   {
     std::lock_guard lock(optionsLock_);
@@ -402,5 +402,5 @@ void TReceivePipeline::ShowStatusLine(std::string_view text, bool withTime) {
   }
   line += text;
   line += LineEndFor(opt, "", lastTime);
-  EmitNow(line, clGreen);
+  EmitNow(line, color);
 }

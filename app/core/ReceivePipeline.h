@@ -49,8 +49,9 @@ class TReceivePipeline {
   void RequestLineReset() { lineResetRequested_.store(true); }
   // Once a second (Timer1): the sound rule.
   TSoundTick SoundTick(bool soundChecked);
-  // A green status line (sent data, lost records), in order with the runs.
-  void ShowStatusLine(std::string_view text, bool withTime);
+  // A status line (green: sent data, lost records; blue: the periodic date
+  // entry), in order with the runs.
+  void ShowStatusLine(std::string_view text, bool withTime, TColor color = clGreen);
   // The protocol window state ("An"/"Aus" in the status bar).
   bool ProtActive() const { return protActiveShown_.load(); }
   // Applied before the next batch; shown at once.

@@ -1,66 +1,66 @@
 #include "window/FMain.h"
 
-#include <QTabWidget>
+#include <QDir>
+#include <QLabel>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 
 #include "core/AppFlags.h"
-#include "core/DateTime.h"
+#include "ui_FMain.h"
+#include "ui_TabTamarik.h"
+#include "ui_TabZeit.h"
+#include "window/TracePane.h"
 
 TFrmMain::TFrmMain(QWidget* parent)
     : QMainWindow(parent),
+      ui_(std::make_unique<Ui::FrmMain>()),
+      uiTamarik_(std::make_unique<Ui::TabTamarik>()),
+      uiZeit_(std::make_unique<Ui::TabZeit>()),
       pipeline_(queue_),
       consumer_([this](TSerialThreadOut& sender) { pipeline_.RxData(sender); }) {
-  auto* page = new QTabWidget(this);
-  ed1 = new QTextEdit(page);
-  ed1->setReadOnly(true);
-  ed1->setFont(QFont("Courier New", 10));
-  page->addTab(ed1, "&Tamarik");
-  setCentralWidget(page);
-  resize(900, 600);
+  AppClosing.store(false);
+  ui_->setupUi(this);
+  BuildPages();
+  BuildStatusBar();
+  BuildTracePopup();
+  ConnectPageButtons();
+  ConnectTrace();
+  ConnectTimeOptions();
+  sdlgFileName_ = QDir::currentPath() + QStringLiteral("/Tamarik.txt");
 
-  TRxOptions rx;
-  rx.TimeFmt = BuildTimeFmt(true);
-  rx.chkProtZeit = true;
-  rx.chkMs = true;
-  rx.chkTextBegin = true;
-  rx.chkDatenAend = true;
-  auto codes = std::make_shared<TCodeEntries>(*DefaultCodeEntries());
-  (*codes)['\n'].LineBreak = true;
-  rx.Codes = codes;
-  pipeline_.SetOptions(rx);
-  consumer_.Resume();
-
-  ReceiveRing& ring = consumer_.Ring();
-  demo_ = std::make_unique<TDemoSource>([&ring](bool fromSps, const std::string& bytes) {
-    for (char c : bytes) {
-      TSeriellData r;
-      r.Count = 1;
-      r.Data[0] = static_cast<std::uint8_t>(c);
-      r.Dir = fromSps ? dirPortB : dirPortA;
-      r.Ready = 1;
-      ring.Put(r);
-    }
-  });
-  demo_->Start();
-  connect(&drainTimer_, &QTimer::timeout, this, &TFrmMain::DrainRuns);
-  drainTimer_.start(30);
+  RebuildTimeFmt();
+  PublishRxOptions();
+  StartReceiving();
+  Timer1.setInterval(1000);
+  connect(&Timer1, &QTimer::timeout, this, &TFrmMain::Timer1Timer);
 }
 
-TFrmMain::~TFrmMain() {
-  AppClosing.store(true);
-  queue_.WakeAll();
-  demo_->Stop();
-  consumer_.Terminate();
+TFrmMain::~TFrmMain() { StopReceiving(); }
+
+void TFrmMain::BuildStatusBar() {
+  QStatusBar* bar = ui_->StBar;
+  stPanel0_ = new QLabel(QStringLiteral("Protokollierung:"), bar);
+  stPanel0_->setObjectName(QStringLiteral("StBarPanel0"));
+  stPanel0_->setProperty("tag", 1120);
+  stPanel1_ = new QLabel(QStringLiteral("An"), bar);
+  stPanel1_->setObjectName(QStringLiteral("StBarPanel1"));
+  stPanel1_->setMinimumWidth(30);
+  stMessage_ = new QLabel(bar);
+  stMessage_->setObjectName(QStringLiteral("StBarPanel2"));
+  bar->addWidget(stPanel0_);
+  bar->addWidget(stPanel1_);
+  bar->addWidget(stMessage_, 1);
 }
 
-void TFrmMain::DrainRuns() {
-  queue_.Take(runs_);
-  for (const TTextRun& run : runs_) {
-    QTextCursor cursor(ed1->document());
-    cursor.movePosition(QTextCursor::End);
-    QTextCharFormat format;
-    format.setForeground(QColor((run.Color >> 16) & 0xFF, (run.Color >> 8) & 0xFF, run.Color & 0xFF));
-    QString text = QString::fromUtf8(run.Text.data(), static_cast<int>(run.Text.size()));
-    text.remove('\r');
-    cursor.insertText(text, format);
+void TFrmMain::ShowStatusMessage(const QString& text) { stMessage_->setText(text); }
+
+QString TFrmMain::StatusMessage() const { return stMessage_->text(); }
+
+bool TFrmMain::event(QEvent* event) {
+  // Hints go to the message panel, so the logging state stays in sight.
+  if (event->type() == QEvent::StatusTip) {
+    ShowStatusMessage(static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
   }
+  return QMainWindow::event(event);
 }

@@ -1,16 +1,32 @@
-// The main window: controls and handlers, thin over the core.
+// The main window: controls and their handlers, thin over the core. Split by
+// concern: FMain.cpp (construction, ownership), FMain_Pages.cpp (the page
+// control), FMain_Receive.cpp (ring, consumer, pipeline, draining the runs),
+// FMain_Options.cpp (the options the receive handler reads),
+// FMain_Trace.cpp (AppendText), FMain_TraceCommands.cpp, FMain_Save.cpp,
+// FMain_Timer.cpp and FMain_Demo.cpp.
 #pragma once
 
 #include <QMainWindow>
-#include <QTextEdit>
 #include <QTimer>
 #include <memory>
+#include <string_view>
 #include <vector>
 
-#include "core/DemoSource.h"
+#include "serial/DemoLink.h"
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
 #include "serial/SerialThreadOut.h"
+
+namespace Ui {
+class FrmMain;
+class TabTamarik;
+class TabZeit;
+}  // namespace Ui
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class TTracePane;
 
 class TFrmMain : public QMainWindow {
   Q_OBJECT
@@ -18,15 +34,107 @@ class TFrmMain : public QMainWindow {
   explicit TFrmMain(QWidget* parent = nullptr);
   ~TFrmMain() override;
 
- private slots:
+  // The only way text reaches a trace pane; returns the pane's last line index.
+  int AppendText(TTracePane* pane, std::string_view text, TColor color);
+  // A green status line in order with the received text (the send routine's echo).
+  void ShowSentData(std::string_view text);
+  // Shows every run waiting in the queue (normally on a short timer).
   void DrainRuns();
+  // The built-in demo: a simulated PC and controller on the serial path.
+  void StartDemo();
+
+  // The receive handler reads this snapshot of the controls; every handler of
+  // a control it reads calls this.
+  void PublishRxOptions();
+
+  // The save step after the dialog: filterIndex 1 all files, 2 rich text,
+  // 3 text. Returns the system's message on failure, empty on success.
+  QString SaveProtocol(const QString& fileName, int filterIndex);
+  // What confirming the search dialog does.
+  void Search(const QString& text);
+  void ShowStatusMessage(const QString& text);
+  QString StatusMessage() const;
+
+  ReceiveRing& Ring() { return consumer_.Ring(); }
+  TReceivePipeline& Pipeline() { return pipeline_; }
+  TTracePane* TracePane() const { return ed1; }
+  int LastLineIdx() const { return lastLineIdx_; }
+
+ public slots:
+  void btnPauseClick();
+  void btnLoeschClick();
+  void btnSpeichernClick();
+  void popSuchenClick();
+  void popWeitersuchenClick();
+  void popWordWrapClick();
+  void chkProtScrollClick();
+  void chkColorNegClick();
+  void chkMsClick();
+  void chkProtZykClick();
+  void edProtZykChange();
+  void chkSoundClick();
+  void btnHelpClick();
+  void btnEndeClick();
+  void Timer1Timer();
+
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
+  void BuildPages();
+  void BuildEmptyPage(const char* name, const QString& caption, int tag, int helpContext, int buttonIndex);
+  void BuildStatusBar();
+  void BuildTracePopup();
+  void ConnectPageButtons();
+  void ConnectTrace();
+  void ConnectTimeOptions();
+  void StartReceiving();
+  void StopReceiving();
+  void ReadTraceOptions(TRxOptions& rx) const;
+  void ReadInterfaceOptions(TRxOptions& rx) const;
+  void RebuildTimeFmt();
+  void ArmPeriodicDateEntry();
+  void PeriodicDateEntry();
+  void TrimForScrolling(TTracePane* pane);
+  void TrimPane(TTracePane* pane, qsizetype count);
+  bool TracePageShown() const;
+  void UpdateProtZykMinutes();
+  void ApplyNoteColor();
+  void ScheduleDrain();
+
+  std::unique_ptr<Ui::FrmMain> ui_;
+  std::unique_ptr<Ui::TabTamarik> uiTamarik_;
+  std::unique_ptr<Ui::TabZeit> uiZeit_;
+  TTracePane* ed1 = nullptr;
+  QCheckBox* chkSound = nullptr;  // interface page
+  QLabel* stPanel0_ = nullptr;
+  QLabel* stPanel1_ = nullptr;
+  QLabel* stMessage_ = nullptr;
+  QAction* popLoeschen = nullptr;
+  QAction* popSuchen = nullptr;
+  QAction* popWeitersuchen = nullptr;
+  QAction* popWordWrap = nullptr;
+  QTimer Timer1;
+  QTimer drainTimer_;
+
+  // Receive path. The consumer is declared last so that it is built after,
+  // and stopped before, the pipeline and queue it feeds.
   TRunQueue queue_;
   TReceivePipeline pipeline_;
   TSerialThreadOut consumer_;
-  std::unique_ptr<TDemoSource> demo_;
-  QTextEdit* ed1 = nullptr;
-  QTimer drainTimer_;
+  std::unique_ptr<TDemoLink> demo_;
   std::vector<TTextRun> runs_;
+  // Options the receive handler reads that no control of this window holds yet.
+  TRxOptions rxBase_;
+
+  // Trace display state.
+  int lastLineIdx_ = 0;
+  std::string timeFmt_ = "hh:nn:ss";
+  int protZykMinutes_ = 0;
+  double nextDateRef_ = 0.0;
+  QString searchText_;
+  qsizetype searchPos_ = -1;
+  QString sdlgFileName_;
 };

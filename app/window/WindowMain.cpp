@@ -6,7 +6,9 @@
 
 int RunWindow(int argc, char** argv) {
   QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tamarik"));
   TFrmMain window;
+  window.StartDemo();
   window.show();
   return app.exec();
 }

@@ -1,0 +1,50 @@
+// The receive path in the window: the consumer thread renders each batch into
+// coloured runs; the window thread takes them from the queue in order and
+// appends them to the trace.
+#include <string>
+
+#include "core/AppFlags.h"
+#include "core/ErrorReport.h"
+#include "window/FMain.h"
+#include "window/TracePane.h"
+
+namespace {
+// Runs arriving close together are shown together.
+constexpr int kDrainDelayMs = 15;
+}  // namespace
+
+void TFrmMain::StartReceiving() {
+  drainTimer_.setSingleShot(true);
+  drainTimer_.setInterval(kDrainDelayMs);
+  connect(&drainTimer_, &QTimer::timeout, this, &TFrmMain::DrainRuns);
+  // Called on the consumer thread when runs arrive on an empty queue.
+  queue_.SetNotify([this] { QMetaObject::invokeMethod(this, [this] { ScheduleDrain(); }, Qt::QueuedConnection); });
+  consumer_.SetLostHandler([this](std::uint64_t lost) {
+    const std::string text = std::to_string(lost) + " records lost: the receive ring was full";
+    pipeline_.ShowStatusLine(text, true);
+    ReportError("2.3", text);
+  });
+  consumer_.Resume();
+}
+
+void TFrmMain::StopReceiving() {
+  AppClosing.store(true);
+  queue_.SetNotify(nullptr);
+  queue_.WakeAll();
+  if (demo_) demo_->Stop();
+  consumer_.Terminate();
+}
+
+void TFrmMain::ScheduleDrain() {
+  if (!drainTimer_.isActive()) drainTimer_.start();
+}
+
+void TFrmMain::DrainRuns() {
+  queue_.Take(runs_);
+  if (runs_.empty()) return;
+  ed1->BeginUpdate();
+  for (const TTextRun& run : runs_) AppendText(ed1, run.Text, run.Color);
+  ed1->EndUpdate();
+}
+
+void TFrmMain::ShowSentData(std::string_view text) { pipeline_.ShowStatusLine(text, true); }

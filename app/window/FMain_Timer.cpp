@@ -1,0 +1,36 @@
+// Timer1, once a second from the window's first showing: the sound rule and
+// the periodic date entry.
+#include <QApplication>
+#include <QCheckBox>
+
+#include "core/DateTime.h"
+#include "window/FMain.h"
+
+void TFrmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!Timer1.isActive()) Timer1.start();
+}
+
+void TFrmMain::Timer1Timer() {
+  const TSoundTick tick = pipeline_.SoundTick(chkSound->isChecked());
+  if (tick.Beep) QApplication::beep();
+  if (tick.SwitchSoundOff) chkSound->setChecked(false);
+  PeriodicDateEntry();
+}
+
+void TFrmMain::chkSoundClick() { pipeline_.SoundTick(false); }
+
+// The next tick writes the entry.
+void TFrmMain::ArmPeriodicDateEntry() { nextDateRef_ = NowDateTime() - protZykMinutes_ / 1440.0; }
+
+void TFrmMain::PeriodicDateEntry() {
+  if (protZykMinutes_ <= 0) return;
+  const double now = NowDateTime();
+  if (now - protZykMinutes_ / 1440.0 < nextDateRef_) return;
+  TDateTimeParts minute = DecodeDateTime(now);
+  minute.Second = 0;
+  minute.Millisecond = 0;
+  nextDateRef_ = EncodeDateTime(minute);
+  const std::string text = FormatDateTime(ShortDateFmt() + ' ' + timeFmt_, now) + ": ";
+  pipeline_.ShowStatusLine(text, false, clBlue);
+}
