@@ -53,11 +53,12 @@ void TSettings::DecideReadOnly() {
   readOnly_ = ini_->ReadOnly();
   // A file of which not one key could be read is not ours to replace with
   // defaults (another encoding, a damaged copy): it stays as it is.
-  if (!readOnly_ && ini_->SkippedLines() > 0 && !HoldsAnyKey(*ini_)) {
+  const bool nothingReadable = ini_->SkippedLines() > 0 && !HoldsAnyKey(*ini_);
+  if (nothingReadable) {
     readOnly_ = true;
     ini_->SetReadOnly(true);
   }
-  if (ini_->LoadFailed() || (readOnly_ && ini_->SkippedLines() > 0))
+  if (ini_->LoadFailed() || nothingReadable)
     ReportError(kLocation, iniPath_ + " cannot be read; defaults are used and the file is not written this run");
   IniReadOnly.store(readOnly_);
 }

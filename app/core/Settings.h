@@ -70,9 +70,12 @@ class TSettings {
   const TCodePages& CodePages() const { return *codePages_; }
 
   // The file was written by a version older than 2.2.2629: the interface
-  // page's panel heights go back to their design values, and the stored
-  // data-bits indexes count from "7" (for the interface page to apply).
+  // page's panel heights go back to their design values.
   bool ResetPanelHeights() const { return StoredVersionOlderThan("2.2.2629"); }
+  // The same age test for the line settings: such files counted the
+  // data-bits index from "7", so the interface page adds 2 to a stored 0 or 1.
+  bool OldDataBitsNumbering() const { return StoredVersionOlderThan("2.2.2629"); }
+  // Programm/Version (characters 3 to 10) is older than reference.
   bool StoredVersionOlderThan(std::string_view reference) const;
 
   // Reads the module's keys now when Load has run, otherwise at Load.

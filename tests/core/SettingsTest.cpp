@@ -233,7 +233,7 @@ TEST(Settings, BinaryGarbageGivesDefaultsIsReportedAndKeptAsItIs) {
   settings.Load();
   EXPECT_TRUE(settings.ReadOnly());
   EXPECT_EQ(settings.Values().FrmMain.Width, 562);
-  EXPECT_FALSE(reports.All.empty());
+  EXPECT_TRUE(reports.Contains("not written this run"));
   EXPECT_FALSE(settings.Save(TSysTestInfo{}));
   EXPECT_EQ(TTempDir::Read(path), garbage);
 }
