@@ -27,4 +27,13 @@ void ReportError(std::string_view location, std::string_view message) {
   std::fprintf(stderr, "Error %s: %s\n", loc.c_str(), msg.c_str());
 }
 
-void ReportError(std::string_view location, const std::exception& error) { ReportError(location, error.what()); }
+void ReportError(std::string_view location, const std::exception& error) {
+  ReportError(location, ReportedMessage(error));
+}
+
+std::string ReportedMessage(const std::exception& error) {
+  std::string message = error.what();
+  if (const auto* withContext = dynamic_cast<const THelpContextError*>(&error))
+    if (withContext->HelpContext() != -1) message.append(" ").append(std::to_string(withContext->HelpContext()));
+  return message;
+}

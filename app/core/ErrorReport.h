@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -14,3 +15,18 @@ void SetErrorReporter(TErrorReporter reporter);
 
 void ReportError(std::string_view location, std::string_view message);
 void ReportError(std::string_view location, const std::exception& error);
+
+// An error that names a help context; -1 names none.
+class THelpContextError : public std::runtime_error {
+ public:
+  THelpContextError(const std::string& message, int helpContext)
+      : std::runtime_error(message), helpContext_(helpContext) {}
+  int HelpContext() const { return helpContext_; }
+
+ private:
+  int helpContext_;
+};
+
+// The message an error is reported with: its text, followed by a blank and
+// the help context when it names one.
+std::string ReportedMessage(const std::exception& error);

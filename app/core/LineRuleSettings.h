@@ -23,6 +23,7 @@ struct TLineRuleSettings {
   // The rule values for the receive pipeline (the flags live in the code
   // entries).
   void ApplyTo(TRxOptions& options) const;
+  bool operator==(const TLineRuleSettings&) const = default;
 };
 
 // edProtChar: empty gives 0; text that is not a number gives 0 and Valid =
