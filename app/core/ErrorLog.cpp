@@ -1,25 +1,14 @@
 #include "core/ErrorLog.h"
 
-#include <atomic>
-#include <cstdio>
-#include <mutex>
-
 #include "core/DateTime.h"
+#include "core/ErrorLogFile.h"
 
-namespace {
-std::mutex logLock;
-std::string logPath;  // guarded by logLock
-std::atomic<bool> logEnabled{false};
-}  // namespace
+// The short calls the window uses; the program has one error log.
+void SetErrorLogFile(std::string path) { ProgramErrorLog().SetPath(std::move(path)); }
 
-void SetErrorLogFile(std::string path) {
-  std::lock_guard lock(logLock);
-  logPath = std::move(path);
-}
+void SetErrorLogEnabled(bool enabled) { ProgramErrorLog().SetEnabled(enabled); }
 
-void SetErrorLogEnabled(bool enabled) { logEnabled.store(enabled); }
-
-bool ErrorLogEnabled() { return logEnabled.load(); }
+bool ErrorLogEnabled() { return ProgramErrorLog().Enabled(); }
 
 std::string ErrorLogLine(std::string_view text, double now) {
   std::string line = FormatDateTime("yy.mm.dd hh:nn:ss", now);
@@ -28,14 +17,4 @@ std::string ErrorLogLine(std::string_view text, double now) {
   return line;
 }
 
-void WriteErrorLog(std::string_view text) {
-  if (!logEnabled.load()) return;
-  std::string line = ErrorLogLine(text, NowDateTime());
-  line.append("\r\n");
-  std::lock_guard lock(logLock);
-  if (logPath.empty()) return;
-  if (std::FILE* file = std::fopen(logPath.c_str(), "ab")) {
-    std::fwrite(line.data(), 1, line.size(), file);
-    std::fclose(file);
-  }
-}
+void WriteErrorLog(std::string_view text) { ProgramErrorLog().Write(text); }
