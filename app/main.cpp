@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
     return 2;
   }
 #ifdef TAMARIK_HAS_WINDOW
-  if (!cl.Headless) return RunWindow(argc, argv);
+  if (!cl.Headless) return RunWindow(argc, argv, cl.DemoAsked);
 #endif
   THeadlessApp app(cl.Options);
   return app.Run();

@@ -79,5 +79,6 @@ THeadlessCommandLine ParseHeadlessCommandLine(const std::vector<std::string>& ar
   }
   // Ports given: they are the source, unless the demo is asked for too.
   o.Demo = demoAsked || (o.PortA.empty() && o.PortB.empty());
+  cl.DemoAsked = demoAsked;
   return cl;
 }

@@ -10,6 +10,7 @@
 struct THeadlessCommandLine {
   bool Headless = false;
   bool Help = false;
+  bool DemoAsked = false;  // "--demo" given
   THeadlessOptions Options;
   std::string Error;  // not empty: the command line was not understood
 };

@@ -6,13 +6,15 @@
 #include <QStatusTipEvent>
 
 #include "core/AppFlags.h"
+#include "core/Shutdown.h"
 #include "ui_FMain.h"
 #include "ui_TabTamarik.h"
 #include "ui_TabZeit.h"
 #include "window/TracePane.h"
 
-TFrmMain::TFrmMain(QWidget* parent)
+TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)
     : QMainWindow(parent),
+      startup_(startup),
       ui_(std::make_unique<Ui::FrmMain>()),
       uiTamarik_(std::make_unique<Ui::TabTamarik>()),
       uiZeit_(std::make_unique<Ui::TabZeit>()),
@@ -30,12 +32,17 @@ TFrmMain::TFrmMain(QWidget* parent)
 
   RebuildTimeFmt();
   PublishRxOptions();
+  ApplySettings();
   StartReceiving();
   Timer1.setInterval(1000);
   connect(&Timer1, &QTimer::timeout, this, &TFrmMain::Timer1Timer);
 }
 
-TFrmMain::~TFrmMain() { StopReceiving(); }
+TFrmMain::~TFrmMain() {
+  FormClose();
+  StopReceiving();
+  if (shutdown_) shutdown_->Destroyed();
+}
 
 void TFrmMain::BuildStatusBar() {
   QStatusBar* bar = ui_->StBar;

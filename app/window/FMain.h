@@ -3,7 +3,7 @@
 // control), FMain_Receive.cpp (ring, consumer, pipeline, draining the runs),
 // FMain_Options.cpp (the options the receive handler reads),
 // FMain_Trace.cpp (AppendText), FMain_TraceCommands.cpp, FMain_Save.cpp,
-// FMain_Timer.cpp and FMain_Demo.cpp.
+// FMain_Timer.cpp, FMain_Demo.cpp and FMain_Settings.cpp (Tamarik.ini).
 #pragma once
 
 #include <QMainWindow>
@@ -15,6 +15,7 @@
 #include "serial/DemoLink.h"
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
+#include "core/Shutdown.h"
 #include "serial/SerialThreadOut.h"
 
 namespace Ui {
@@ -27,11 +28,14 @@ class QAction;
 class QCheckBox;
 class QLabel;
 class TTracePane;
+class TStartup;
+class TShutdown;
 
 class TFrmMain : public QMainWindow {
   Q_OBJECT
  public:
-  explicit TFrmMain(QWidget* parent = nullptr);
+  // Without a start-up (tests) the window runs on defaults and stores nothing.
+  explicit TFrmMain(QWidget* parent = nullptr, TStartup* startup = nullptr);
   ~TFrmMain() override;
 
   // The only way text reaches a trace pane; returns the pane's last line index.
@@ -78,11 +82,19 @@ class TFrmMain : public QMainWindow {
   void Timer1Timer();
 
  protected:
+  void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
+  // Tamarik.ini (FMain_Settings.cpp).
+  void ApplySettings();
+  void StoreSettings();
+  void KeepOnScreen();
+  void FirstActivation();
+  void FormClose();
+
   void BuildPages();
   void BuildEmptyPage(const char* name, const QString& caption, int tag, int helpContext, int buttonIndex);
   void BuildStatusBar();
@@ -103,6 +115,12 @@ class TFrmMain : public QMainWindow {
   void UpdateProtZykMinutes();
   void ApplyNoteColor();
   void ScheduleDrain();
+
+  TStartup* startup_ = nullptr;
+  std::unique_ptr<TShutdown> shutdown_;
+  TDelayedShutdown delayedShutdown_;
+  bool formClosed_ = false;
+  bool activated_ = false;
 
   std::unique_ptr<Ui::FrmMain> ui_;
   std::unique_ptr<Ui::TabTamarik> uiTamarik_;

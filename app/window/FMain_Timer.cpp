@@ -3,15 +3,22 @@
 #include <QApplication>
 #include <QCheckBox>
 
+#include "core/AppFlags.h"
 #include "core/DateTime.h"
 #include "window/FMain.h"
 
 void TFrmMain::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  if (!activated_) {
+    activated_ = true;
+    KeepOnScreen();
+    FirstActivation();
+  }
   if (!Timer1.isActive()) Timer1.start();
 }
 
 void TFrmMain::Timer1Timer() {
+  if (delayedShutdown_.Tick(AppClosing.load(), std::chrono::steady_clock::now())) QApplication::quit();
   const TSoundTick tick = pipeline_.SoundTick(chkSound->isChecked());
   if (tick.Beep) QApplication::beep();
   if (tick.SwitchSoundOff) chkSound->setChecked(false);

@@ -1,14 +1,39 @@
 #include "window/WindowMain.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTimer>
+#include <atomic>
+#include <csignal>
 
+#include "core/Startup.h"
 #include "window/FMain.h"
 
-int RunWindow(int argc, char** argv) {
+namespace {
+std::atomic<bool> stopAsked{false};
+void OnStopSignal(int) { stopAsked.store(true); }
+}  // namespace
+
+int RunWindow(int argc, char** argv, bool demo) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tamarik"));
-  TFrmMain window;
-  window.StartDemo();
+  // The settings file of the start directory is read before any control exists.
+  const bool firstStart = !QFileInfo::exists(QStringLiteral("Tamarik.ini"));
+  TStartup startup({std::vector<std::string>(argv + 1, argv + argc), "", ProgramDirectory()});
+  TFrmMain window(nullptr, &startup);
+  // The built-in demo runs when asked for and on the very first start, so a
+  // new user sees a live trace without any hardware.
+  if (demo || firstStart) window.StartDemo();
   window.show();
+  // SIGINT/SIGTERM close the window the normal way, so settings and logs
+  // are written as on a click on the close button.
+  std::signal(SIGINT, OnStopSignal);
+  std::signal(SIGTERM, OnStopSignal);
+  QTimer signalWatch;
+  QObject::connect(&signalWatch, &QTimer::timeout, &window, [&window] {
+    if (stopAsked.exchange(false)) window.close();
+  });
+  signalWatch.start(100);
   return app.exec();
 }

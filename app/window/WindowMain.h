@@ -1,4 +1,4 @@
 #pragma once
 
 // Runs the main window until it is closed; returns the exit status.
-int RunWindow(int argc, char** argv);
+int RunWindow(int argc, char** argv, bool demo);
