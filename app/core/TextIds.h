@@ -142,6 +142,9 @@ inline constexpr int ZeichBegrUnit = 1353;  // "empfangene Zeichen je Zeile"
 inline constexpr int chkZwPause = 1354;
 inline constexpr int UnitMs = 1305;  // "ms"
 inline constexpr int chkDatenAend = 1356;
+inline constexpr int chkTextEnde = 1460;
+inline constexpr int lbTextPC = 1461;
+inline constexpr int lbTextSPS = 1462;
 
 // Protocol limit page
 inline constexpr int lstStartProtLabel = 1347;

@@ -10,6 +10,7 @@
 #include "ui_FMain.h"
 #include "ui_TabTamarik.h"
 #include "ui_TabZeit.h"
+#include "window/DataPagesUi.h"
 #include "window/TracePane.h"
 
 TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)

@@ -155,4 +155,50 @@ class TFrmMain : public QMainWindow {
   QString searchText_;
   qsizetype searchPos_ = -1;
   QString sdlgFileName_;
+
+  // Data conversion and protocol limit pages (FMain_CodePages.cpp,
+  // FMain_ProtLimits.cpp, FMain_DataOptions.cpp; controls in TDataPagesUi).
+ public:
+  class TCodePages& CodePages() { return *codePages_; }
+ public slots:
+  void cbxCodeseiteClick();
+  void lstCodesClickCheck();
+  void lstCodesDblClick();
+  void lstZeileDblClick();
+  void mnCodeNeuClick();
+  void mnCodeKopierenClick();
+  void mnCodeLoeschenClick();
+  void lstStartProtClickCheck();
+  void lstStopProtClickCheck();
+  void lstStartProtListDblClick();
+  void lstStopProtListDblClick();
+  void edProtCharChange();
+  void chkZeichBegrClick();
+  void edZeichBegrExit();
+  void chkZwPauseClick();
+
+ private:
+  void BuildDataPages();
+  void ConnectDataPages();
+  void ApplyDataSettings();
+  void StoreDataSettings();
+  void ReadDataOptions(TRxOptions& rx) const;
+  void PublishCodes();
+  void ShowPageList();
+  void ShowSelectedPage();
+  void FillCodeList();
+  void RebuildLineBreakList();
+  void FillProtLists();
+  void RebuildProtList(bool start, bool byUser);
+  void ShowProtState();
+  void EnableStopControls();
+  bool EditCodeText(int b, const QString& text);
+
+  std::unique_ptr<struct TDataPagesUi> dataUi_;
+  class TCodePages* codePages_ = nullptr;
+  std::shared_ptr<const TCodeEntries> rxCodes_;
+  bool fillingLists_ = false;
+  int charLimit_ = -1;
+  int stopAfterChars_ = 0;
+  int panel5Width_ = 181;
 };

@@ -2,15 +2,16 @@
 // the trace options that make their dialogue readable.
 #include <QCheckBox>
 
+#include "core/CodePageList.h"
 #include "ui_TabZeit.h"
+#include "window/DataPagesUi.h"
 #include "window/FMain.h"
 
 void TFrmMain::StartDemo() {
-  auto codes = std::make_shared<TCodeEntries>(*DefaultCodeEntries());
-  (*codes)['\n'].LineBreak = true;
-  rxBase_.Codes = codes;
-  rxBase_.chkTextBegin = true;
-  rxBase_.chkDatenAend = true;
+  QListWidgetItem* lineFeed = dataUi_->daten.lstCodes->item('\n');
+  if (lineFeed != nullptr) lineFeed->setCheckState(Qt::Checked);
+  dataUi_->daten.chkTextBegin->setChecked(true);
+  dataUi_->daten.chkDatenAend->setChecked(true);
   uiZeit_->chkProtZeit->setChecked(true);
   uiZeit_->chkMs->setChecked(true);
   PublishRxOptions();

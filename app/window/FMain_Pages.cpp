@@ -33,8 +33,7 @@ void TFrmMain::BuildPages() {
   BuildEmptyPage("tabSchnittstelle", QStringLiteral("&Schnittstelle"), 1011, 2100, 1);
   BuildEmptyPage("tabUSB", QStringLiteral("USB-Test"), 1170, 0, 2);
   BuildEmptyPage("tabCAN", QStringLiteral("CAN-Bus"), 1313, 2151, 3);
-  BuildEmptyPage("tabDaten", QStringLiteral("&Datenwandlung"), 1012, 2200, 4);
-  BuildEmptyPage("tabProtokollbegrenzung", QStringLiteral("Protokollbegrenzung"), 1127, 2300, 5);
+  BuildDataPages();
 
   auto* zeit = new QWidget(page);
   uiZeit_->setupUi(zeit);

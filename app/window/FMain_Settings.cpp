@@ -37,12 +37,7 @@ void TFrmMain::ApplySettings() {
   // Controls of pages still to come: their values reach the receive handler.
   rxBase_.chkCTSDSR = f.chkCTSDSR;
   rxBase_.chkError = f.chkError;
-  rxBase_.chkTextBegin = f.chkTextBegin;
-  rxBase_.chkTextEnde = f.chkTextEnde;
-  rxBase_.edtTextPC = f.edtTextPC;
-  rxBase_.edtTextSPS = f.edtTextSPS;
-  v.LineRules.ApplyTo(rxBase_);
-  rxBase_.Codes = startup_->Settings().CodePages().RxCodes();
+  ApplyDataSettings();
 
   uiTamarik_->chkColorNeg->setChecked(v.ProtArt.chkColorNeg);
   if (v.ProtArt.chkColorNeg) chkColorNegClick();
@@ -76,6 +71,7 @@ void TFrmMain::StoreSettings() {
   v.ProtArt.chkColorNeg = uiTamarik_->chkColorNeg->isChecked();
   v.ProtArt.chkProtScroll = uiTamarik_->chkProtScroll->isChecked();
   v.Log.chkLogBegrenzen = uiZeit_->chkLogBegrenzen->isChecked();
+  StoreDataSettings();
 }
 
 // A stored position whose corner (plus 50 pixels) lies off every screen

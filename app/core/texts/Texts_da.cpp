@@ -217,6 +217,10 @@ constexpr TTextEntry Entries[] = {
     {3854, "Begynder en ny linje, når der ikke modtages data i længere tid"},
     {3356, "Linjeskift ved skift af dataretning"},
     {3856, "Begynder en ny linje, når den anden side sender"},
+    {3460, "Vis tekst ved linjeslut"},
+    {3960, "Skriver teksten for den sendende side i slutningen af hver linje"},
+    {3461, "Tekst PC:"},
+    {3462, "Tekst PLC:"},
 
     // Protocol limit page
     {3347, "Tegn, der starter logningen:"},

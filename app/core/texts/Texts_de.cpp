@@ -217,6 +217,10 @@ constexpr TTextEntry Entries[] = {
     {1854, "Beginnt eine neue Zeile, wenn länger keine Daten ankommen"},
     {1356, "Zeilenwechsel bei Änderung der Datenrichtung"},
     {1856, "Beginnt eine neue Zeile, wenn die andere Seite sendet"},
+    {1460, "Text bei Zeilenende anzeigen"},
+    {1960, "Schreibt den Text der sendenden Seite an das Ende jeder Zeile"},
+    {1461, "Text PC:"},
+    {1462, "Text SPS:"},
 
     // Protocol limit page
     {1347, "Startzeichen der Protokollierung:"},

@@ -217,6 +217,10 @@ constexpr TTextEntry Entries[] = {
     {2854, "Starts a new line when no data arrive for longer than this"},
     {2356, "New line when the data direction changes"},
     {2856, "Starts a new line when the other side sends"},
+    {2460, "Show text at end of line"},
+    {2960, "Writes the text of the sending side at the end of every line"},
+    {2461, "Text PC:"},
+    {2462, "Text PLC:"},
 
     // Protocol limit page
     {2347, "Characters that start logging:"},

@@ -217,6 +217,10 @@ constexpr TTextEntry Entries[] = {
     {5854, "Commence une nouvelle ligne si aucune donnée n'arrive pendant plus longtemps"},
     {5356, "Saut de ligne au changement de sens des données"},
     {5856, "Commence une nouvelle ligne quand l'autre côté émet"},
+    {5460, "Afficher le texte en fin de ligne"},
+    {5960, "Écrit le texte du côté émetteur à la fin de chaque ligne"},
+    {5461, "Texte PC :"},
+    {5462, "Texte API :"},
 
     // Protocol limit page
     {5347, "Caractères de début d'enregistrement :"},

@@ -217,6 +217,10 @@ constexpr TTextEntry Entries[] = {
     {4854, "Begint een nieuwe regel als er langer geen gegevens binnenkomen"},
     {4356, "Nieuwe regel bij wisseling van de gegevensrichting"},
     {4856, "Begint een nieuwe regel als de andere zijde zendt"},
+    {4460, "Tekst aan het einde van de regel tonen"},
+    {4960, "Schrijft de tekst van de zendende kant aan het einde van elke regel"},
+    {4461, "Tekst PC:"},
+    {4462, "Tekst PLC:"},
 
     // Protocol limit page
     {4347, "Starttekens van de protocollering:"},

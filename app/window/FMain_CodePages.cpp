@@ -1,0 +1,150 @@
+// The code pages on the data-conversion page: the page choice, the 256
+// entries with their line-break check boxes, the list of line-break bytes,
+// editing a user page's texts and the page menu.
+#include <QAction>
+#include <QComboBox>
+#include <QInputDialog>
+#include <QListWidget>
+#include <QMessageBox>
+
+#include "core/AppFlags.h"
+#include "core/CodePageList.h"
+#include "core/Language.h"
+#include "core/TextIds.h"
+#include "window/CodeListDelegate.h"
+#include "window/DataPagesUi.h"
+#include "window/FMain.h"
+
+namespace {
+
+QString Text(int id) { return QString::fromStdString(GetText(id)); }
+
+
+void FillPlainList(QListWidget* list, const std::vector<std::string>& items) {
+  list->clear();
+  for (const std::string& text : items) list->addItem(QString::fromStdString(text));
+}
+
+}  // namespace
+
+// The page choice as the code pages hold it (built-in and user pages).
+void TFrmMain::ShowPageList() {
+  QComboBox* box = dataUi_->daten.cbxCodeseite;
+  fillingLists_ = true;
+  box->clear();
+  for (const std::string& name : codePages_->PageNames()) box->addItem(QString::fromStdString(name));
+  box->setCurrentIndex(codePages_->Selected());
+  fillingLists_ = false;
+  box->setEnabled(!IniReadOnly.load());
+}
+
+// The selected page's entries into the code list; the line-break flags stay.
+void TFrmMain::ShowSelectedPage() {
+  FillCodeList();
+  dataUi_->mnCodeLoeschen->setEnabled(codePages_->UserPageSelected());
+  RebuildLineBreakList();
+}
+
+void TFrmMain::FillCodeList() {
+  fillingLists_ = true;
+  FillCodeCheckList(dataUi_->daten.lstCodes, codePages_->Items(), *codePages_, TByteFlag::LineBreak);
+  fillingLists_ = false;
+  dataUi_->daten.lstCodes->viewport()->update();
+}
+
+void TFrmMain::RebuildLineBreakList() { FillPlainList(dataUi_->daten.lstZeile, codePages_->FlagList(TByteFlag::LineBreak)); }
+
+void TFrmMain::cbxCodeseiteClick() {
+  codePages_->Select(dataUi_->daten.cbxCodeseite->currentIndex());
+  ShowSelectedPage();
+  PublishCodes();
+}
+
+void TFrmMain::lstCodesClickCheck() {
+  const QListWidget* list = dataUi_->daten.lstCodes;
+  for (int b = 0; b < list->count(); ++b)
+    codePages_->SetFlag(TByteFlag::LineBreak, b, list->item(b)->checkState() == Qt::Checked);
+  RebuildLineBreakList();
+  PublishCodes();
+}
+
+void TFrmMain::lstZeileDblClick() {
+  const QListWidgetItem* entry = dataUi_->daten.lstZeile->currentItem();
+  if (entry == nullptr) return;
+  const int b = ByteOfItem(entry->text().toStdString());
+  QListWidget* codes = dataUi_->daten.lstCodes;
+  if (b < 0 || b >= codes->count()) return;
+  codes->clearSelection();
+  fillingLists_ = true;
+  codes->setCurrentRow(b);
+  codes->item(b)->setCheckState(Qt::Unchecked);
+  fillingLists_ = false;
+  lstCodesClickCheck();
+}
+
+void TFrmMain::lstCodesDblClick() {
+  const int b = dataUi_->daten.lstCodes->currentRow();
+  if (!codePages_->CanEdit(b)) return;
+  const QString caption = QString::fromStdString(codePages_->PageNames()[codePages_->Selected()]);
+  const QString prompt = Text(TextId::CodeAendernPrompt) + QString::fromStdString(codePages_->EditPromptSuffix(b));
+  bool ok = false;
+  const QString text = QInputDialog::getText(this, caption, prompt, QLineEdit::Normal,
+                                             QString::fromStdString(codePages_->Entries()[b].Text), &ok);
+  if (ok) EditCodeText(b, text);
+}
+
+bool TFrmMain::EditCodeText(int b, const QString& text) {
+  switch (codePages_->EditText(b, text.toStdString())) {
+    case TCodeEditResult::NotEditable:
+      return false;
+    case TCodeEditResult::NotStorable: {
+      const QString message = Text(TextId::MsgSequenceNotStorable);
+      ShowStatusMessage(message);
+      QMessageBox::warning(this, QString::fromStdString(codePages_->PageNames()[codePages_->Selected()]), message);
+      return false;
+    }
+    case TCodeEditResult::Done:
+      break;
+  }
+  QListWidgetItem* item = dataUi_->daten.lstCodes->item(b);
+  fillingLists_ = true;
+  item->setText(QString::fromStdString(codePages_->Item(b)));
+  fillingLists_ = false;
+  lstCodesClickCheck();
+  return true;
+}
+
+namespace {
+// The page caption without its accelerator, as the title of the page dialogs.
+QString PageDialogCaption(const QWidget* page) { return page->windowTitle().remove(QLatin1Char('&')); }
+}  // namespace
+
+void TFrmMain::mnCodeNeuClick() {
+  bool ok = false;
+  const QString name = QInputDialog::getText(this, PageDialogCaption(dataUi_->tabDaten), Text(TextId::mnCodeNeu),
+                                             QLineEdit::Normal, QString(), &ok);
+  if (!ok || name.isEmpty() || !codePages_->NewPage(name.toStdString())) return;
+  ShowPageList();
+  ShowSelectedPage();
+  PublishCodes();
+}
+
+void TFrmMain::mnCodeKopierenClick() {
+  bool ok = false;
+  const QString current = QString::fromStdString(codePages_->PageNames()[codePages_->Selected()]);
+  const QString name = QInputDialog::getText(this, PageDialogCaption(dataUi_->tabDaten), Text(TextId::mnCodeKopieren),
+                                             QLineEdit::Normal, current, &ok);
+  if (!ok || name.isEmpty() || !codePages_->CopyPage(name.toStdString())) return;
+  ShowPageList();
+  ShowSelectedPage();
+  PublishCodes();
+}
+
+void TFrmMain::mnCodeLoeschenClick() {
+  const auto answer = QMessageBox::question(this, PageDialogCaption(dataUi_->tabDaten),
+                                            Text(TextId::MsgDeleteCodePage), QMessageBox::Yes | QMessageBox::No);
+  if (answer != QMessageBox::Yes || !codePages_->DeletePage()) return;
+  ShowPageList();
+  ShowSelectedPage();
+  PublishCodes();
+}

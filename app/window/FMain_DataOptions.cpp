@@ -1,0 +1,229 @@
+// The data-conversion and protocol-limit pages: building them, their side
+// texts and line-break options, what they hand to the receive handler, and
+// their keys in Tamarik.ini.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QSplitter>
+#include <QTabWidget>
+
+#include "core/AppFlags.h"
+#include "core/LineRuleSettings.h"
+#include "core/Startup.h"
+#include "ui_FMain.h"
+#include "window/CodeListDelegate.h"
+#include "window/DataPagesUi.h"
+#include "window/FMain.h"
+
+namespace {
+
+// Fields that may be switched off show the button-face colour while they are.
+void ShowGrayWhenDisabled(QWidget* widget) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Disabled, QPalette::Base, QApplication::palette().color(QPalette::Button));
+  widget->setPalette(palette);
+}
+
+QAction* AddMenuAction(QMenu* menu, const char* name, const QString& text, int tag) {
+  QAction* action = menu->addAction(text);
+  action->setObjectName(QLatin1String(name));
+  action->setProperty("tag", tag);
+  return action;
+}
+
+}  // namespace
+
+void TFrmMain::BuildDataPages() {
+  dataUi_ = std::make_unique<TDataPagesUi>();
+  TDataPagesUi& d = *dataUi_;
+  if (startup_ != nullptr) {
+    codePages_ = &startup_->Settings().CodePages();
+  } else {
+    d.ownIni = std::make_unique<TIniFile>();
+    d.ownIni->SetReadOnly(true);
+    d.ownCodePages = std::make_unique<TCodePages>(*d.ownIni);
+    codePages_ = d.ownCodePages.get();
+  }
+
+  QTabWidget* page = ui_->Page;
+  d.tabDaten = new QWidget(page);
+  d.daten.setupUi(d.tabDaten);
+  page->insertTab(4, d.tabDaten, d.tabDaten->windowTitle());
+  d.tabProtokollbegrenzung = new QWidget(page);
+  d.prot.setupUi(d.tabProtokollbegrenzung);
+  page->insertTab(5, d.tabProtokollbegrenzung, d.tabProtokollbegrenzung->windowTitle());
+
+  d.popCodeseite = new QMenu(d.daten.cbxCodeseite);
+  d.popCodeseite->setObjectName(QStringLiteral("popCodeseite"));
+  d.mnCodeNeu = AddMenuAction(d.popCodeseite, "mnCodeNeu", QStringLiteral("Neue Codeseite"), 1071);
+  d.mnCodeKopieren = AddMenuAction(d.popCodeseite, "mnCodeKopieren", QStringLiteral("Codeseite Kopieren"), 1072);
+  d.popCodeseite->addSeparator();
+  d.mnCodeLoeschen = AddMenuAction(d.popCodeseite, "mnCodeLoeschen", QStringLiteral("Codeseite Löschen"), 1073);
+
+  for (QListWidget* list : {d.daten.lstCodes, d.prot.lstStartProt, d.prot.lstStopProt})
+    list->setItemDelegate(new TCodeListDelegate(*codePages_, list));
+  for (QWidget* field : std::initializer_list<QWidget*>{d.daten.edZeichBegr, d.daten.edZwPause, d.prot.edProtChar,
+                                                        d.prot.lstStopProt, d.prot.lstStopProtList})
+    ShowGrayWhenDisabled(field);
+  d.daten.Splitter1->setStretchFactor(1, 1);
+
+  ShowPageList();
+  ShowSelectedPage();
+  FillProtLists();
+  d.daten.edZeichBegr->setEnabled(d.daten.chkZeichBegr->isChecked());
+  d.daten.edZwPause->setEnabled(d.daten.chkZwPause->isChecked());
+  rxCodes_ = codePages_->RxCodes();
+  ConnectDataPages();
+}
+
+void TFrmMain::ConnectDataPages() {
+  TDataPagesUi& d = *dataUi_;
+  connect(d.daten.cbxCodeseite, &QComboBox::currentIndexChanged, this, [this] {
+    if (!fillingLists_) cbxCodeseiteClick();
+  });
+  connect(d.daten.cbxCodeseite, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { dataUi_->popCodeseite->popup(dataUi_->daten.cbxCodeseite->mapToGlobal(at)); });
+  connect(d.mnCodeNeu, &QAction::triggered, this, &TFrmMain::mnCodeNeuClick);
+  connect(d.mnCodeKopieren, &QAction::triggered, this, &TFrmMain::mnCodeKopierenClick);
+  connect(d.mnCodeLoeschen, &QAction::triggered, this, &TFrmMain::mnCodeLoeschenClick);
+
+  // A check change carries the clicked entry's state to every selected entry.
+  auto checkChange = [this](QListWidget* list, void (TFrmMain::*rebuild)()) {
+    connect(list, &QListWidget::itemChanged, this, [this, list, rebuild](QListWidgetItem* item) {
+      if (fillingLists_) return;
+      fillingLists_ = true;
+      const Qt::CheckState state = item->checkState();
+      for (QListWidgetItem* selected : list->selectedItems()) selected->setCheckState(state);
+      list->setCurrentItem(item, QItemSelectionModel::Select);
+      fillingLists_ = false;
+      (this->*rebuild)();
+    });
+  };
+  checkChange(d.daten.lstCodes, &TFrmMain::lstCodesClickCheck);
+  checkChange(d.prot.lstStartProt, &TFrmMain::lstStartProtClickCheck);
+  checkChange(d.prot.lstStopProt, &TFrmMain::lstStopProtClickCheck);
+
+  connect(d.daten.lstCodes, &QListWidget::itemDoubleClicked, this, &TFrmMain::lstCodesDblClick);
+  auto* editCode = new QAction(d.daten.lstCodes);
+  editCode->setShortcut(Qt::Key_F2);
+  editCode->setShortcutContext(Qt::WidgetShortcut);
+  d.daten.lstCodes->addAction(editCode);
+  connect(editCode, &QAction::triggered, this, &TFrmMain::lstCodesDblClick);
+  connect(d.daten.lstZeile, &QListWidget::itemDoubleClicked, this, &TFrmMain::lstZeileDblClick);
+  connect(d.prot.lstStartProtList, &QListWidget::itemDoubleClicked, this, &TFrmMain::lstStartProtListDblClick);
+  connect(d.prot.lstStopProtList, &QListWidget::itemDoubleClicked, this, &TFrmMain::lstStopProtListDblClick);
+  connect(ui_->Page, &QTabWidget::currentChanged, this, [this](int index) {
+    if (ui_->Page->widget(index) == dataUi_->tabProtokollbegrenzung) FillProtLists();
+  });
+  connect(d.daten.Splitter1, &QSplitter::splitterMoved, this,
+          [this] { panel5Width_ = dataUi_->daten.Panel5->width(); });
+
+  for (QCheckBox* box : {d.daten.chkTextBegin, d.daten.chkTextEnde, d.daten.chkDatenAend, d.prot.chkProtWechsel})
+    connect(box, &QCheckBox::toggled, this, &TFrmMain::PublishRxOptions);
+  for (QLineEdit* field : {d.daten.edtTextPC, d.daten.edtTextSPS, d.daten.edZwPause})
+    connect(field, &QLineEdit::textChanged, this, &TFrmMain::PublishRxOptions);
+  connect(d.daten.chkZeichBegr, &QCheckBox::toggled, this, &TFrmMain::chkZeichBegrClick);
+  connect(d.daten.edZeichBegr, &QLineEdit::editingFinished, this, &TFrmMain::edZeichBegrExit);
+  connect(d.daten.chkZwPause, &QCheckBox::toggled, this, &TFrmMain::chkZwPauseClick);
+  connect(d.prot.edProtChar, &QLineEdit::textChanged, this, &TFrmMain::edProtCharChange);
+}
+
+void TFrmMain::ReadDataOptions(TRxOptions& rx) const {
+  const Ui::TabDaten& d = dataUi_->daten;
+  rx.chkTextBegin = d.chkTextBegin->isChecked();
+  rx.chkTextEnde = d.chkTextEnde->isChecked();
+  rx.edtTextPC = d.edtTextPC->text().toStdString();
+  rx.edtTextSPS = d.edtTextSPS->text().toStdString();
+  rx.DataPageShown = ui_->Page->isTabVisible(ui_->Page->indexOf(dataUi_->tabDaten));
+  rx.chkDatenAend = d.chkDatenAend->isChecked();
+  rx.chkZwPause = d.chkZwPause->isChecked();
+  rx.PauseLimitMs = ParsePauseLimit(d.edZwPause->text().toStdString());
+  rx.chkZeichBegr = d.chkZeichBegr->isChecked();
+  rx.CharLimit = charLimit_;
+  rx.StopAfterChars = stopAfterChars_;
+  rx.chkProtWechsel = dataUi_->prot.chkProtWechsel->isChecked();
+  if (rxCodes_) rx.Codes = rxCodes_;
+}
+
+// The code entries changed (page, texts or flags): the receive handler gets a copy.
+void TFrmMain::PublishCodes() {
+  rxCodes_ = codePages_->RxCodes();
+  PublishRxOptions();
+}
+
+void TFrmMain::edProtCharChange() {
+  std::string text = dataUi_->prot.edProtChar->text().toStdString();
+  stopAfterChars_ = ApplyProtCharField(text);
+  if (QString::fromStdString(text) != dataUi_->prot.edProtChar->text())
+    dataUi_->prot.edProtChar->setText(QString::fromStdString(text));
+  PublishRxOptions();
+}
+
+void TFrmMain::chkZeichBegrClick() {
+  const Ui::TabDaten& d = dataUi_->daten;
+  d.edZeichBegr->setEnabled(d.chkZeichBegr->isChecked());
+  edZeichBegrExit();
+}
+
+void TFrmMain::edZeichBegrExit() {
+  const Ui::TabDaten& d = dataUi_->daten;
+  charLimit_ = ParseCharLimit(d.chkZeichBegr->isChecked(), d.edZeichBegr->text().toStdString());
+  PublishRxOptions();
+}
+
+void TFrmMain::chkZwPauseClick() {
+  const Ui::TabDaten& d = dataUi_->daten;
+  d.edZwPause->setEnabled(d.chkZwPause->isChecked());
+  PublishRxOptions();
+}
+
+void TFrmMain::ApplyDataSettings() {
+  const TSettingsValues& v = startup_->Settings().Values();
+  const TFrmMainSettings& f = v.FrmMain;
+  const TLineRuleSettings& r = v.LineRules;
+  Ui::TabDaten& d = dataUi_->daten;
+  panel5Width_ = f.Panel5_Width;
+  d.Splitter1->setSizes({panel5Width_, std::max(1, d.Splitter1->width() - panel5Width_)});
+  d.edtTextPC->setText(QString::fromStdString(f.edtTextPC));
+  d.edtTextSPS->setText(QString::fromStdString(f.edtTextSPS));
+  d.chkTextBegin->setChecked(f.chkTextBegin);
+  d.chkTextEnde->setChecked(f.chkTextEnde);
+  d.chkDatenAend->setChecked(r.chkDatenAend);
+  d.edZeichBegr->setText(QString::fromStdString(r.edZeichBegr));
+  d.chkZeichBegr->setChecked(r.chkZeichBegr);
+  d.edZwPause->setText(QString::fromStdString(r.edZwPause));
+  d.chkZwPause->setChecked(r.chkZwPause);
+  chkZeichBegrClick();
+  chkZwPauseClick();
+  dataUi_->prot.edProtChar->setText(QString::number(r.iStopNachZeichen));
+  dataUi_->prot.chkProtWechsel->setChecked(r.chkProtWechsel);
+  // The code pages were read with the file; show them as they are now.
+  ShowPageList();
+  ShowSelectedPage();
+  FillProtLists();
+  rxCodes_ = codePages_->RxCodes();
+}
+
+void TFrmMain::StoreDataSettings() {
+  TSettingsValues& v = startup_->Settings().Values();
+  TFrmMainSettings& f = v.FrmMain;
+  TLineRuleSettings& r = v.LineRules;
+  const Ui::TabDaten& d = dataUi_->daten;
+  f.Panel5_Width = panel5Width_;
+  f.edtTextPC = d.edtTextPC->text().toStdString();
+  f.edtTextSPS = d.edtTextSPS->text().toStdString();
+  f.chkTextBegin = d.chkTextBegin->isChecked();
+  f.chkTextEnde = d.chkTextEnde->isChecked();
+  r.chkDatenAend = d.chkDatenAend->isChecked();
+  r.chkZeichBegr = d.chkZeichBegr->isChecked();
+  r.edZeichBegr = d.edZeichBegr->text().toStdString();
+  r.chkZwPause = d.chkZwPause->isChecked();
+  r.edZwPause = d.edZwPause->text().toStdString();
+  r.iStopNachZeichen = stopAfterChars_;
+  r.chkProtWechsel = dataUi_->prot.chkProtWechsel->isChecked();
+  // CodeSeite and the three flag strings go with the code pages.
+}
