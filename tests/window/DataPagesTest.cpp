@@ -222,3 +222,33 @@ TEST_F(UserPagesTest, DeletingSelectsThePageThatTakesItsPlaceOrTheOneBefore) {
   Pages()->setCurrentIndex(cpAnsi);
   EXPECT_FALSE(Find<QAction>("mnCodeLoeschen")->isEnabled());
 }
+
+TEST_F(UserPagesTest, ThePageSettingsAreWrittenAtCloseAndComeBackAtStart) {
+  Check("chkZwPause")->setChecked(true);
+  Find<QLineEdit>("edZwPause")->setText(QStringLiteral("50"));
+  Check("chkTextEnde")->setChecked(true);
+  Find<QLineEdit>("edtTextSPS")->setText(QStringLiteral("<< SPS"));
+  List("lstCodes")->item(10)->setCheckState(Qt::Checked);
+  // Text that is no number falls back to 0 in the field.
+  Find<QLineEdit>("edProtChar")->setText(QStringLiteral("7x"));
+  EXPECT_EQ(Find<QLineEdit>("edProtChar")->text(), QStringLiteral("0"));
+  Find<QLineEdit>("edProtChar")->setText(QStringLiteral("7"));
+  frm->close();
+  frm.reset();
+
+  const TIniFile ini(dir.path().toStdString() + "/Tamarik.ini");
+  EXPECT_EQ(ini.ReadString("FrmMain", "edZwPause_Text", ""), "50");
+  EXPECT_EQ(ini.ReadString("FrmMain", "iStopNachZeichen", ""), "7");
+  EXPECT_EQ(ini.ReadString("FrmMain", "Zeilenw", "").substr(9, 3), "010");
+
+  startup.reset();
+  SetUp();
+  EXPECT_TRUE(Check("chkZwPause")->isChecked());
+  EXPECT_TRUE(Find<QLineEdit>("edZwPause")->isEnabled());
+  EXPECT_FALSE(Find<QLineEdit>("edZeichBegr")->isEnabled());
+  EXPECT_TRUE(Check("chkTextEnde")->isChecked());
+  EXPECT_EQ(Find<QLineEdit>("edtTextSPS")->text(), QStringLiteral("<< SPS"));
+  EXPECT_EQ(List("lstCodes")->item(10)->checkState(), Qt::Checked);
+  EXPECT_EQ(frm->Pipeline().Options().PauseLimitMs, 50);
+  EXPECT_EQ(frm->Pipeline().Options().StopAfterChars, 7);
+}
