@@ -155,4 +155,15 @@ class TFrmMain : public QMainWindow {
   QString searchText_;
   qsizetype searchPos_ = -1;
   QString sdlgFileName_;
+
+  // Start-up and the Info page (FMain_Info.cpp): version, error list, "/?" box.
+ public:
+  QString AboutText() const;
+  void ShowAbout();
+  void lbErrMsgDblClick();
+
+ private:
+  void SetupInfo();
+  void ShowErrorList(const QString& displayText);
+  std::shared_ptr<class TInfoPage> infoPage_;
 };
