@@ -1,4 +1,5 @@
 // The program body: the window when there is a display, the terminal trace otherwise.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -8,6 +9,7 @@
 #include "core/CommandLine.h"
 #include "headless/HeadlessCommandLine.h"
 #include "headless/HeadlessApp.h"
+#include "headless/HeadlessStartup.h"
 
 #ifdef TAMARIK_HAS_WINDOW
 #include "window/WindowMain.h"
@@ -31,17 +33,18 @@ int main(int argc, char** argv) {
   TcpOff = switches.TcpOff;
   ServiceMode = switches.ServiceMode;
   const THeadlessCommandLine cl = ParseHeadlessCommandLine(args, HasDisplay());
-  if (cl.Help) {
-    std::puts(HeadlessUsage());
-    return 0;
-  }
   if (!cl.Error.empty()) {
     std::fprintf(stderr, "%s\n%s\n", cl.Error.c_str(), HeadlessUsage());
     return 2;
   }
+  // "--help" also prints the options; like "/?" it shows the version and the
+  // program then runs on.
+  if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+    std::puts(HeadlessUsage());
+    std::fflush(stdout);
+  }
 #ifdef TAMARIK_HAS_WINDOW
   if (!cl.Headless) return RunWindow(argc, argv, cl.DemoAsked);
 #endif
-  THeadlessApp app(cl.Options);
-  return app.Run();
+  return RunHeadless(args, cl.Options);
 }

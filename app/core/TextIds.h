@@ -118,6 +118,7 @@ inline constexpr int SDlgFilter = 1334;
 inline constexpr int popDatenSenden = 1263;
 
 // Info page
+inline constexpr int Label9 = 1311;       // the page's title
 inline constexpr int InfoVersion = 1335;  // "Version:"
 inline constexpr int btnCheckNewVersion = 1144;
 inline constexpr int MsgNewVersion = 1145;

@@ -201,4 +201,15 @@ class TFrmMain : public QMainWindow {
   int charLimit_ = -1;
   int stopAfterChars_ = 0;
   int panel5Width_ = 181;
+
+  // Start-up and the Info page (FMain_Info.cpp): version, error list, "/?" box.
+ public:
+  QString AboutText() const;
+  void ShowAbout();
+  void lbErrMsgDblClick();
+
+ private:
+  void SetupInfo();
+  void ShowErrorList(const QString& displayText);
+  std::shared_ptr<class TInfoPage> infoPage_;
 };

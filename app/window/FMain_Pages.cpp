@@ -39,7 +39,7 @@ void TFrmMain::BuildPages() {
   uiZeit_->setupUi(zeit);
   AddFormPage(page, zeit);
 
-  BuildEmptyPage("tabInfo", QStringLiteral("Info"), 1015, 3000, 7);
+  SetupInfo();
 
   // The USB test page only in the service mode, the CAN page only in the CAN modes.
   page->setTabVisible(2, ServiceMode.load());

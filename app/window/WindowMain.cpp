@@ -8,6 +8,7 @@
 #include <csignal>
 
 #include "core/Startup.h"
+#include "window/Application.h"
 #include "window/FMain.h"
 
 namespace {
@@ -16,7 +17,7 @@ void OnStopSignal(int) { stopAsked.store(true); }
 }  // namespace
 
 int RunWindow(int argc, char** argv, bool demo) {
-  QApplication app(argc, argv);
+  TApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tamarik"));
   // The settings file of the start directory is read before any control exists.
   const bool firstStart = !QFileInfo::exists(QStringLiteral("Tamarik.ini"));
@@ -26,6 +27,7 @@ int RunWindow(int argc, char** argv, bool demo) {
   // new user sees a live trace without any hardware.
   if (demo || firstStart) window.StartDemo();
   window.show();
+  if (startup.CommandLine().ShowAbout) window.ShowAbout();
   // SIGINT/SIGTERM close the window the normal way, so settings and logs
   // are written as on a click on the close button.
   std::signal(SIGINT, OnStopSignal);

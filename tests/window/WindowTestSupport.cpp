@@ -3,13 +3,15 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include "window/Application.h"
+
 namespace {
 
 class QtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app_ = std::make_unique<QApplication>(argc_, argv_);
+    app_ = std::make_unique<TApplication>(argc_, argv_);
   }
   void TearDown() override { app_.reset(); }
 
@@ -17,7 +19,7 @@ class QtEnvironment : public ::testing::Environment {
   int argc_ = 1;
   char name_[16] = "test_window";
   char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
+  std::unique_ptr<TApplication> app_;
 };
 
 const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);

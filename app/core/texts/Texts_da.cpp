@@ -184,6 +184,7 @@ constexpr TTextEntry Entries[] = {
     {3763, "Åbner vinduet til afsendelse af data"},
 
     // Info page
+    {3311, "Monitor til serielle grænseflader"},
     {3335, "Version:"},
     {3144, "Søg efter ny version"},
     {3644, "Søger efter en nyere version på internettet"},

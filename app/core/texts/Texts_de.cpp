@@ -184,6 +184,7 @@ constexpr TTextEntry Entries[] = {
     {1763, "Öffnet das Fenster zum Senden von Daten"},
 
     // Info page
+    {1311, "Monitor für serielle Schnittstellen"},
     {1335, "Version:"},
     {1144, "Überprüfe auf neue Version"},
     {1644, "Sucht im Internet nach einer neueren Version"},

@@ -184,6 +184,7 @@ constexpr TTextEntry Entries[] = {
     {2763, "Opens the window for sending data"},
 
     // Info page
+    {2311, "Monitor for serial interfaces"},
     {2335, "Version:"},
     {2144, "Check for new version"},
     {2644, "Looks for a newer version on the Internet"},

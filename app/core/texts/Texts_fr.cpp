@@ -184,6 +184,7 @@ constexpr TTextEntry Entries[] = {
     {5763, "Ouvre la fenêtre d'envoi de données"},
 
     // Info page
+    {5311, "Moniteur d'interfaces série"},
     {5335, "Version :"},
     {5144, "Rechercher une nouvelle version"},
     {5644, "Recherche une version plus récente sur Internet"},

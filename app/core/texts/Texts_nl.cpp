@@ -184,6 +184,7 @@ constexpr TTextEntry Entries[] = {
     {4763, "Opent het venster om gegevens te verzenden"},
 
     // Info page
+    {4311, "Monitor voor seriële interfaces"},
     {4335, "Versie:"},
     {4144, "Controleren op nieuwe versie"},
     {4644, "Zoekt op internet naar een nieuwere versie"},

@@ -1,0 +1,61 @@
+#include "headless/HeadlessStartup.h"
+
+#include <cstdio>
+
+#include "core/AboutText.h"
+#include "core/Language.h"
+#include "core/TextIds.h"
+
+THeadlessStartup::THeadlessStartup(const std::vector<std::string>& args) {
+  TStartupOptions options;
+  options.Arguments = args;
+  options.ProgramDir = ProgramDirectory();
+  startup_ = std::make_unique<TStartup>(std::move(options));
+  // Reports made while starting are in the list already.
+  PrintNewReports(startup_->Errors().DisplayText());
+  startup_->Errors().SetListChanged([this](const std::string& text) { PrintNewReports(text); });
+}
+
+THeadlessStartup::~THeadlessStartup() {
+  startup_->Errors().SetListChanged(nullptr);
+  Close();
+}
+
+std::string THeadlessStartup::AboutText() const {
+  return ::AboutText(GetText(TextId::Label9), GetText(TextId::InfoVersion), TLanguage::RunningVersion());
+}
+
+void THeadlessStartup::Close() {
+  if (shutdown_) return;
+  shutdown_ = std::make_unique<TShutdown>(*startup_);
+  shutdown_->BeginClose();
+  // The online logs never ran here: their stored states stay as they were.
+  shutdown_->WriteSettings(startup_->SysTest());
+  shutdown_->Destroyed();
+}
+
+// The list only grows; what follows the part already printed is new.
+void THeadlessStartup::PrintNewReports(const std::string& displayText) {
+  std::lock_guard guard(printLock_);
+  if (displayText == printed_) return;
+  const bool grown = displayText.size() > printed_.size() && displayText.compare(0, printed_.size(), printed_) == 0;
+  std::string added = grown ? displayText.substr(printed_.size()) : displayText;
+  if (!added.empty() && added.front() == '\n') added.erase(0, 1);
+  std::fprintf(stderr, "%s\n", added.c_str());
+  printed_ = displayText;
+}
+
+int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& options) {
+  THeadlessStartup startup(args);
+  if (startup.Startup().CommandLine().ShowAbout) {
+    std::puts(startup.AboutText().c_str());
+    std::fflush(stdout);
+  }
+  int status = 0;
+  {
+    THeadlessApp app(options);
+    status = app.Run();
+  }
+  startup.Close();
+  return status;
+}
