@@ -35,6 +35,7 @@ void TFrmMain::PublishRxOptions() {
   TRxOptions rx = rxBase_;
   ReadInterfaceOptions(rx);
   ReadTraceOptions(rx);
+  ReadLogOptions(rx);
   pipeline_.SetOptions(rx);
 }
 
