@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "core/ReceivePipeline.h"
 #include "core/RecordingSink.h"
 #include "core/Settings.h"
 #include "core/TempDir.h"
