@@ -41,10 +41,12 @@ void THeadlessLogs::StartLogsFromSettings(const TSettingsValues& values) {
   online_.SetLimit(limit);
   raw_.SetLimit(limit);
   TRxOptions rx = pipeline_.Options();
-  const TNoPortFlags noPort = values.Log.NoPort();
-  // Both set (a file edited by hand) would log nothing: B gives way.
+  // Both set (a file edited by hand) would log nothing: taken as if B
+  // was checked last, as the window does.
+  TNoPortFlags noPort = values.Log.NoPort();
+  if (noPort.chkNoPortA && noPort.chkNoPortB) noPort = ClickNoPort(noPort, false, true);
   rx.chkNoPortA = noPort.chkNoPortA;
-  rx.chkNoPortB = noPort.chkNoPortB && !noPort.chkNoPortA;
+  rx.chkNoPortB = noPort.chkNoPortB;
   pipeline_.SetOptions(rx);
 
   const std::string& onlineName = values.FrmMain.SDlg_FileName;

@@ -185,8 +185,8 @@ void TFrmMain::ApplyLogSettings(const TSettingsValues& values) {
   const TLogSettings& log = values.Log;
   uiZeit_->chkLogFile->setChecked(log.chkLogFile);
   (log.rbLogFile1 ? uiZeit_->rbLogFile1 : log.rbLogFile2 ? uiZeit_->rbLogFile2 : uiZeit_->rbLogFile3)->setChecked(true);
-  // A file written by hand may hold both; the one that ends up unchecked is
-  // the one that would have been checked first.
+  // Both set (a file edited by hand) would log nothing: taken as if B was
+  // checked last.
   const TNoPortFlags noPort = log.chkNoPortA && log.chkNoPortB ? ClickNoPort(log.NoPort(), false, true) : log.NoPort();
   uiZeit_->chkNoPortA->setChecked(noPort.chkNoPortA);
   uiZeit_->chkNoPortB->setChecked(noPort.chkNoPortB);

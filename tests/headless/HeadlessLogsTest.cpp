@@ -67,10 +67,11 @@ TEST(HeadlessLogs, StoredRunningLogsRestartWithoutADialogAndCloseAtExit) {
   EXPECT_EQ(TTempDir::Read(dir.File("rawB.roh")), "b");
 }
 
-TEST(HeadlessLogs, LogsNotRunningAtExitStayClosed) {
+TEST(HeadlessLogs, LogsNotRunningAtExitStayClosedAndBothPortsOutLeavesOneIn) {
   TTempDir dir;
   TSettingsValues values;
   values.FrmMain.SDlg_FileName = dir.File("online.txt");
+  values.Log.chkNoPortA = values.Log.chkNoPortB = true;
   TRecordingSink trace;
   TReceivePipeline pipeline(trace);
   THeadlessLogs logs(pipeline);
@@ -78,4 +79,6 @@ TEST(HeadlessLogs, LogsNotRunningAtExitStayClosed) {
   pipeline.ShowStatusLine("status", false);
   EXPECT_FALSE(logs.Online().Checked());
   EXPECT_FALSE(std::filesystem::exists(dir.File("online.txt")));
+  EXPECT_FALSE(pipeline.Options().chkNoPortA);
+  EXPECT_TRUE(pipeline.Options().chkNoPortB);
 }
