@@ -151,6 +151,7 @@ int THeadlessApp::Run() {
   queue_.WakeAll();
   consumer_.Terminate();
   Drain();
+  logs_.Close();
   std::fputs("\n", stdout);
   std::fflush(stdout);
   return 0;

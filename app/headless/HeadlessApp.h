@@ -7,6 +7,7 @@
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
 #include "headless/AnsiTerminal.h"
+#include "headless/HeadlessLogs.h"
 #include "serial/DemoLink.h"
 #include "serial/SerialThreadOut.h"
 #include "serial/Seriell.h"
@@ -27,6 +28,11 @@ class THeadlessApp {
   ~THeadlessApp();
   int Run();
 
+  // Logs (HeadlessLogs.cpp): those that ran at the last exit go on; they
+  // close when Run ends.
+  void StartLogsFromSettings(const TSettingsValues& values);
+  const THeadlessLogs& Logs() const { return logs_; }
+
  private:
   void Drain();
   void Timer1Timer();
@@ -43,4 +49,5 @@ class THeadlessApp {
   std::unique_ptr<TSeriell> portA_;
   std::unique_ptr<TSeriell> portB_;
   std::vector<TTextRun> runs_;
+  THeadlessLogs logs_{pipeline_};
 };

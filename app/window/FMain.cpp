@@ -29,6 +29,7 @@ TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)
   ConnectPageButtons();
   ConnectTrace();
   ConnectTimeOptions();
+  SetupLogs();
   sdlgFileName_ = QDir::currentPath() + QStringLiteral("/Tamarik.txt");
 
   RebuildTimeFmt();

@@ -8,11 +8,15 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "serial/DemoLink.h"
+#include "core/OnlineLog.h"
+#include "core/RawLog.h"
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
 #include "core/Shutdown.h"
@@ -30,6 +34,7 @@ class QLabel;
 class TTracePane;
 class TStartup;
 class TShutdown;
+struct TSettingsValues;
 
 class TFrmMain : public QMainWindow {
   Q_OBJECT
@@ -212,4 +217,39 @@ class TFrmMain : public QMainWindow {
   void SetupInfo();
   void ShowErrorList(const QString& displayText);
   std::shared_ptr<class TInfoPage> infoPage_;
+  // --- Log files (FMain_Logs.cpp): the online and the raw-data log ---
+ public:
+  // What the logs ask of the user; tests put their own answers in place.
+  struct TLogPrompts {
+    std::function<std::optional<TLogFileChoice>(const TLogFileChoice& proposed)> OnlineDialog;
+    std::function<std::optional<TLogFileChoice>(const TLogFileChoice& proposed)> RawDialog;
+    std::function<bool(std::string_view question)> AskYesNo;
+    std::function<void()> Beep;
+  };
+  TLogPrompts& LogPrompts() { return logPrompts_; }
+  TOnlineLog& OnlineLog() { return *onlineLog_; }
+  TRawLog& RawLog() { return *rawLog_; }
+
+ public slots:
+  void chkOnlineLogClick();
+  void chkOnlineRohLogClick();
+  void chkLogFileClick();
+  void chkNoPortAClick();
+  void chkNoPortBClick();
+
+ private:
+  void SetupLogs();
+  void ApplyLogSettings(const TSettingsValues& values);
+  void StoreLogSettings(TSettingsValues& values) const;
+  void RestoreLogs();
+  void CloseLogs();
+  void ReadLogOptions(TRxOptions& rx) const;
+  void LogUnchecked(bool raw);
+  std::optional<TLogFileChoice> ShowLogSaveDialog(bool raw, const TLogFileChoice& proposed);
+
+  TLogPrompts logPrompts_;
+  std::unique_ptr<TOnlineLog> onlineLog_;
+  std::unique_ptr<TRawLog> rawLog_;
+  bool restoreOnlineLog_ = false;  // the logs ran at the last exit
+  bool restoreRawLog_ = false;
 };

@@ -36,6 +36,7 @@ void TFrmMain::PublishRxOptions() {
   ReadInterfaceOptions(rx);
   ReadTraceOptions(rx);
   ReadDataOptions(rx);
+  ReadLogOptions(rx);
   pipeline_.SetOptions(rx);
 }
 

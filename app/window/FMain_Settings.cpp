@@ -45,6 +45,7 @@ void TFrmMain::ApplySettings() {
   uiZeit_->chkLogBegrenzen->setChecked(v.Log.chkLogBegrenzen);
 
   sdlgFileName_ = QString::fromStdString(f.SDlg_FileName);
+  ApplyLogSettings(v);
   timeFmt_ = startup_->BuildTimeFormat(f.chkMs);
   PublishRxOptions();
 }
@@ -72,6 +73,7 @@ void TFrmMain::StoreSettings() {
   v.ProtArt.chkProtScroll = uiTamarik_->chkProtScroll->isChecked();
   v.Log.chkLogBegrenzen = uiZeit_->chkLogBegrenzen->isChecked();
   StoreDataSettings();
+  StoreLogSettings(v);
 }
 
 // A stored position whose corner (plus 50 pixels) lies off every screen
@@ -85,6 +87,7 @@ void TFrmMain::KeepOnScreen() {
 
 void TFrmMain::FirstActivation() {
   if (startup_ != nullptr && startup_->Settings().Values().FrmMain.WindowState == 2) showMaximized();
+  RestoreLogs();
 }
 
 void TFrmMain::closeEvent(QCloseEvent* event) {
@@ -97,12 +100,14 @@ void TFrmMain::FormClose() {
   formClosed_ = true;
   if (startup_ == nullptr) {
     AppClosing.store(true);
+    CloseLogs();
     return;
   }
   shutdown_ = std::make_unique<TShutdown>(*startup_);
   shutdown_->BeginClose();
   if (demo_) demo_->Stop();
-  shutdown_->RememberLogStates(false, false);
+  shutdown_->RememberLogStates(onlineLog_->Checked(), rawLog_->Checked());
+  CloseLogs();
   StoreSettings();
   TSysTestInfo info = startup_->SysTest();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
