@@ -6,6 +6,7 @@
 
 #include "core/AppFlags.h"
 #include "core/CommandLine.h"
+#include "core/Startup.h"
 #include "headless/HeadlessCommandLine.h"
 #include "headless/HeadlessApp.h"
 
@@ -42,6 +43,10 @@ int main(int argc, char** argv) {
 #ifdef TAMARIK_HAS_WINDOW
   if (!cl.Headless) return RunWindow(argc, argv, cl.DemoAsked);
 #endif
-  THeadlessApp app(cl.Options);
+  // The settings file of the start directory, read as the window reads it.
+  TStartup startup({args, "", ProgramDirectory()});
+  THeadlessOptions options = cl.Options;
+  UseStoredInterface(startup, cl.DemoAsked, options);
+  THeadlessApp app(options);
   return app.Run();
 }
