@@ -46,5 +46,5 @@ int main(int argc, char** argv) {
 #ifdef TAMARIK_HAS_WINDOW
   if (!cl.Headless) return RunWindow(argc, argv, cl.DemoAsked);
 #endif
-  return RunHeadless(args, cl.Options);
+  return RunHeadless(args, cl.Options, cl.DemoAsked);
 }

@@ -53,6 +53,7 @@ THeadlessApp::~THeadlessApp() {
 }
 
 bool THeadlessApp::StartSource() {
+  if (options_.Stored) return OpenStoredPorts();
   if (!options_.Demo) return OpenPorts();
   demo_ = std::make_unique<TDemoLink>(consumer_.Ring(), pipeline_);
   return demo_->Start();
@@ -104,6 +105,7 @@ bool THeadlessApp::OpenPorts() {
 
 void THeadlessApp::ClosePorts() {
   pipeline_.SetRelayPorts(nullptr, nullptr);
+  if (interface_) interface_->CloseAll();
   if (portA_) portA_->SetActive(false);
   if (portB_) portB_->SetActive(false);
 }
@@ -120,6 +122,7 @@ void THeadlessApp::Timer1Timer() {
 }
 
 int THeadlessApp::Run() {
+  stopSignal = 0;
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
   consumer_.Resume();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/ReceivePipeline.h"
@@ -9,6 +10,7 @@
 #include "headless/AnsiTerminal.h"
 #include "headless/HeadlessLogs.h"
 #include "serial/DemoLink.h"
+#include "serial/InterfacePorts.h"
 #include "serial/SerialThreadOut.h"
 #include "serial/Seriell.h"
 
@@ -20,7 +22,16 @@ struct THeadlessOptions {
   std::string PortB;
   int Baudrate = 9600;
   eFlowControl FlowMode = fcNone;  // used in mode 200 only
+  // The interface chosen in Tamarik.ini, used when no port is given on the
+  // command line; the receive options the file holds for the trace.
+  std::optional<TInterfaceRequest> Stored;
+  bool chkSound = false, chkCTSDSR = true, chkError = true;
 };
+
+class TStartup;
+// Takes the stored interface when the settings file exists and names a port
+// A, and neither ports nor the demo were asked for on the command line.
+void UseStoredInterface(TStartup& startup, bool demoAsked, THeadlessOptions& options);
 
 class THeadlessApp {
  public:
@@ -38,6 +49,7 @@ class THeadlessApp {
   void Timer1Timer();
   bool StartSource();
   bool OpenPorts();
+  bool OpenStoredPorts();
   void ClosePorts();
 
   THeadlessOptions options_;
@@ -50,4 +62,5 @@ class THeadlessApp {
   std::unique_ptr<TSeriell> portB_;
   std::vector<TTextRun> runs_;
   THeadlessLogs logs_{pipeline_};
+  std::unique_ptr<TInterfacePorts> interface_;  // after the consumer: closed before it stops
 };

@@ -45,7 +45,7 @@ void THeadlessStartup::PrintNewReports(const std::string& displayText) {
   printed_ = displayText;
 }
 
-int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& options) {
+int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& commandLine, bool demoAsked) {
   THeadlessStartup startup(args);
   if (startup.Startup().CommandLine().ShowAbout) {
     std::puts(startup.AboutText().c_str());
@@ -53,7 +53,11 @@ int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& op
   }
   int status = 0;
   {
+    // Ports stored by the interface page apply unless the command line names some.
+    THeadlessOptions options = commandLine;
+    UseStoredInterface(startup.Startup(), demoAsked, options);
     THeadlessApp app(options);
+    app.StartLogsFromSettings(startup.Startup().Settings().Values());
     status = app.Run();
   }
   startup.Close();

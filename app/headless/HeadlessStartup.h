@@ -38,4 +38,4 @@ class THeadlessStartup {
 };
 
 // The terminal front end from start to end; returns the exit status.
-int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& options);
+int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& options, bool demoAsked);

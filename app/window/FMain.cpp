@@ -8,6 +8,8 @@
 #include "core/AppFlags.h"
 #include "core/Shutdown.h"
 #include "ui_FMain.h"
+#include "serial/InterfacePorts.h"
+#include "ui_TabSchnittstelle.h"
 #include "ui_TabTamarik.h"
 #include "ui_TabZeit.h"
 #include "window/DataPagesUi.h"

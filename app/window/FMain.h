@@ -17,6 +17,7 @@
 #include "serial/DemoLink.h"
 #include "core/OnlineLog.h"
 #include "core/RawLog.h"
+#include "core/InterfaceConfig.h"
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
 #include "core/Shutdown.h"
@@ -26,7 +27,9 @@ namespace Ui {
 class FrmMain;
 class TabTamarik;
 class TabZeit;
+class TabSchnittstelle;
 }  // namespace Ui
+class TInterfacePorts;
 
 class QAction;
 class QCheckBox;
@@ -252,4 +255,58 @@ class TFrmMain : public QMainWindow {
   std::unique_ptr<TRawLog> rawLog_;
   bool restoreOnlineLog_ = false;  // the logs ran at the last exit
   bool restoreRawLog_ = false;
+  // --- Interface page: modes, port settings, apply and disconnect
+  // (TabSchnittstelle.ui, FMain_Interface*.cpp) ---
+ public:
+  void SetIcon(int picture);
+  void btnOK1Enabled(bool pending);
+  void btnOK1Click();
+  void grpSSClick(QObject* sender);
+  void spBaudClick();
+  void edOtherBaudChange();
+  void grpSSAClick();
+  void grpSSBClick();
+  void rgrpDClick();
+  void chkFlowSignalsClick();
+  void chkFlowSignalsBoxClick(QCheckBox* box);
+  int WorkMode() const { return workMode_; }
+  int ActiveWorkMode() const { return activeWorkMode_; }
+  bool ApplyPending() const { return applyPending_; }
+  TInterfacePorts& Ports() { return *ports_; }
+  const TPortABSettings& PortSettings() const { return portAB_; }
+  bool DemoRunning() const { return demo_ != nullptr; }
+
+ private:
+  void BuildInterfacePage();
+  void ConnectInterface();
+  void ApplyInterfaceSettings();
+  void StoreInterfaceSettings();
+  void InterfaceFirstActivation();
+  void BaudList(int kind);
+  void FillPortLists(std::vector<std::string> ports);
+  bool TakeTypedPort(bool portB);
+  void UpdatePortLabels(bool portB);
+  void LoadPortRecord(const TPortSettings& record);
+  TPortSettings ControlsRecord() const;
+  void ColourLineGroups(bool red);
+  void StopDemo();
+  TModeButton SelectedMode() const;
+  void ShowInterfaceMessage(const QString& text, bool error);
+  void ReportOpenFailure(const std::string& port);
+  void SetBoxQuietly(QCheckBox* box, bool checked);
+
+  std::unique_ptr<Ui::TabSchnittstelle> uiSchnittstelle_;
+  std::unique_ptr<TInterfacePorts> ports_;  // after the consumer: closed before it stops
+  TPortABSettings portAB_;
+  std::vector<std::string> portList_;
+  int workMode_ = 0;
+  int activeWorkMode_ = 0;
+  int baudListKind_ = -1;
+  bool applyPending_ = true;
+  bool lastBaudADown_ = false;
+  bool lastBaudBDown_ = false;
+  bool lineGroupsRed_ = false;
+  bool windowStarting_ = true;
+  bool languageSwitching_ = false;
+  bool chkIPSend_ = true;  // the TCP page's choice, kept for the layout
 };

@@ -7,6 +7,7 @@
 
 #include "core/DateTime.h"
 #include "core/ErrorReport.h"
+#include "ui_TabSchnittstelle.h"
 #include "ui_TabZeit.h"
 #include "window/FMain.h"
 
@@ -40,7 +41,16 @@ void TFrmMain::PublishRxOptions() {
   pipeline_.SetOptions(rx);
 }
 
-void TFrmMain::ReadInterfaceOptions(TRxOptions& rx) const { rx.chkSound = chkSound->isChecked(); }
+void TFrmMain::ReadInterfaceOptions(TRxOptions& rx) const {
+  rx.chkSound = chkSound->isChecked();
+  rx.chkCTSDSR = uiSchnittstelle_->chkCTSDSR->isChecked();
+  rx.chkError = uiSchnittstelle_->chkError->isChecked();
+  // The demo is the monitor in the line whatever the page shows.
+  if (demo_) return;
+  rx.WorkMode = workMode_;
+  rx.RelayPorts = TwoPortWorkMode(workMode_);
+  rx.UsbModeSelected = uiSchnittstelle_->rgrpG->isChecked();
+}
 
 void TFrmMain::ReadTraceOptions(TRxOptions& rx) const {
   rx.TimeFmt = timeFmt_;

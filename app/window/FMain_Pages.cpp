@@ -30,7 +30,7 @@ void TFrmMain::BuildPages() {
   AddFormPage(page, tamarik);
   ed1 = uiTamarik_->ed1;
 
-  BuildEmptyPage("tabSchnittstelle", QStringLiteral("&Schnittstelle"), 1011, 2100, 1);
+  BuildInterfacePage();
   BuildEmptyPage("tabUSB", QStringLiteral("USB-Test"), 1170, 0, 2);
   BuildEmptyPage("tabCAN", QStringLiteral("CAN-Bus"), 1313, 2151, 3);
   BuildDataPages();
@@ -44,20 +44,6 @@ void TFrmMain::BuildPages() {
   // The USB test page only in the service mode, the CAN page only in the CAN modes.
   page->setTabVisible(2, ServiceMode.load());
   page->setTabVisible(3, false);
-
-  // The sound option belongs to the interface page; until that page is built
-  // it stands there alone, so that Timer1's sound rule has its box.
-  QWidget* interfacePage = page->findChild<QWidget*>(QStringLiteral("tabSchnittstelle"));
-  auto* layout = static_cast<QVBoxLayout*>(interfacePage->layout());
-  chkSound = new QCheckBox(QStringLiteral("Sound, wenn Daten ankommen"), interfacePage);
-  chkSound->setObjectName(QStringLiteral("chkSound"));
-  chkSound->setProperty("tag", 1032);
-  auto* label8 = new QLabel(QStringLiteral("Sound wird abgeschaltet, wenn mehr als 20 Zeichen in der Sekunde ankommen."),
-                            interfacePage);
-  label8->setObjectName(QStringLiteral("Label8"));
-  label8->setProperty("tag", 1033);
-  layout->insertWidget(0, chkSound);
-  layout->insertWidget(1, label8);
 }
 
 // A page whose controls are not built yet: its name, caption, text id, help

@@ -10,12 +10,14 @@
 #include "core/AppFlags.h"
 #include "core/Shutdown.h"
 #include "core/Startup.h"
+#include "serial/InterfacePorts.h"
 #include "ui_TabTamarik.h"
 #include "ui_TabZeit.h"
 #include "window/FMain.h"
 #include "window/TracePane.h"
 
 void TFrmMain::ApplySettings() {
+  ApplyInterfaceSettings();
   if (startup_ == nullptr) return;
   const TSettingsValues& v = startup_->Settings().Values();
   const TFrmMainSettings& f = v.FrmMain;
@@ -74,6 +76,7 @@ void TFrmMain::StoreSettings() {
   v.Log.chkLogBegrenzen = uiZeit_->chkLogBegrenzen->isChecked();
   StoreDataSettings();
   StoreLogSettings(v);
+  StoreInterfaceSettings();
 }
 
 // A stored position whose corner (plus 50 pixels) lies off every screen
@@ -87,6 +90,8 @@ void TFrmMain::KeepOnScreen() {
 
 void TFrmMain::FirstActivation() {
   if (startup_ != nullptr && startup_->Settings().Values().FrmMain.WindowState == 2) showMaximized();
+  // The ports first, then the logs that ran at the last exit.
+  InterfaceFirstActivation();
   RestoreLogs();
 }
 
@@ -98,6 +103,7 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
 void TFrmMain::FormClose() {
   if (formClosed_) return;
   formClosed_ = true;
+  ports_->CloseAll();
   if (startup_ == nullptr) {
     AppClosing.store(true);
     CloseLogs();

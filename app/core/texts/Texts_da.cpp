@@ -400,6 +400,9 @@ constexpr TTextEntry Entries[] = {
     {3448, "Sender: "},
     {3449, "Sender: stop"},
     {3450, "Start..."},
+
+    // Interface page: operating modes not built yet
+    {3480, "Denne driftsform er endnu ikke tilgængelig."},
 };
 
 }  // namespace

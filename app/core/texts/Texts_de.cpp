@@ -400,6 +400,9 @@ constexpr TTextEntry Entries[] = {
     {1448, "Sende: "},
     {1449, "Sende: Stop"},
     {1450, "Start..."},
+
+    // Interface page: operating modes not built yet
+    {1480, "Diese Betriebsart ist noch nicht verfügbar."},
 };
 
 }  // namespace

@@ -400,6 +400,9 @@ constexpr TTextEntry Entries[] = {
     {2448, "Sending: "},
     {2449, "Sending: stop"},
     {2450, "Start..."},
+
+    // Interface page: operating modes not built yet
+    {2480, "This operating mode is not available yet."},
 };
 
 }  // namespace

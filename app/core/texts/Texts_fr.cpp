@@ -400,6 +400,9 @@ constexpr TTextEntry Entries[] = {
     {5448, "Envoi : "},
     {5449, "Envoi : arrêt"},
     {5450, "Début..."},
+
+    // Interface page: operating modes not built yet
+    {5480, "Ce mode de fonctionnement n'est pas encore disponible."},
 };
 
 }  // namespace

@@ -400,6 +400,9 @@ constexpr TTextEntry Entries[] = {
     {4448, "Verzenden: "},
     {4449, "Verzenden: stop"},
     {4450, "Start..."},
+
+    // Interface page: operating modes not built yet
+    {4480, "Deze bedrijfsmodus is nog niet beschikbaar."},
 };
 
 }  // namespace

@@ -1,0 +1,56 @@
+// The terminal front end started from a settings file: the interface page's
+// stored choice opens the ports, as the window does at its first showing.
+#include <filesystem>
+
+#include "core/ErrorReport.h"
+#include "core/Language.h"
+#include "core/Startup.h"
+#include "core/TextIds.h"
+#include "headless/HeadlessApp.h"
+#include "serial/PortList.h"
+
+void UseStoredInterface(TStartup& startup, bool demoAsked, THeadlessOptions& options) {
+  if (demoAsked || !options.PortA.empty() || !options.PortB.empty()) return;
+  const TSettings& settings = startup.Settings();
+  std::error_code ec;
+  if (!std::filesystem::exists(settings.IniPath(), ec)) return;
+  const TSettingsValues& v = settings.Values();
+  // Without a stored port name the file says nothing about ports: the demo runs.
+  if (v.FrmMain.grpSSA_ItemIndex_S.empty()) return;
+  std::vector<std::string> present;
+  EnumeratePorts(present);
+  options.Stored = RequestFromSettings(v, settings.OldDataBitsNumbering(), present);
+  options.Demo = false;
+  options.chkSound = v.FrmMain.chkSound;
+  options.chkCTSDSR = v.FrmMain.chkCTSDSR;
+  options.chkError = v.FrmMain.chkError;
+}
+
+bool THeadlessApp::OpenStoredPorts() {
+  const TInterfaceRequest& request = *options_.Stored;
+  if (request.Mode == mbF || request.Mode == mbG || request.Mode == mbNone) {
+    ReportError("1.7", GetText(TextId::MsgModeNotAvailable) + " (WorkMode " + std::to_string(request.WorkMode) + ")");
+    return false;
+  }
+  if (TwoPortMode(request.Mode) && request.PortA == request.PortB) {
+    ReportError("1.7", GetText(TextId::MsgPortsMustDiffer));
+    return false;
+  }
+  interface_ = std::make_unique<TInterfacePorts>(consumer_.Ring(), pipeline_);
+  const TApplyResult result = interface_->Open(request);
+  if (result.ConversionFailed) {
+    ReportError("1.7", result.ConversionError);
+    return false;
+  }
+  const bool otherBaud = request.Ports.PortASettings.Baudrate == 0;
+  for (const std::string& port : result.FailedPorts) ReportError("1.7", PortOpenFailedText(port, otherBaud));
+  if (result.Pending) return false;
+  TRxOptions rx = pipeline_.Options();
+  rx.WorkMode = request.WorkMode;
+  rx.RelayPorts = TwoPortWorkMode(request.WorkMode);
+  rx.chkSound = options_.chkSound;
+  rx.chkCTSDSR = options_.chkCTSDSR;
+  rx.chkError = options_.chkError;
+  pipeline_.SetOptions(rx);
+  return true;
+}
