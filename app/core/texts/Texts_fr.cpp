@@ -395,6 +395,25 @@ constexpr TTextEntry Entries[] = {
     {5448, "Envoi : "},
     {5449, "Envoi : arrêt"},
     {5450, "Début..."},
+
+    // Trace and time pages: captions that had no id; the help message
+    {5453, "&Effacer"},
+    {5953, "Efface le protocole"},
+    {5454, "&Enregistrer"},
+    {5954, "Enregistre le protocole dans un fichier"},
+    {5455, "&Effacer le protocole"},
+    {5955, "Efface le protocole"},
+    {5456, "&Rechercher"},
+    {5956, "Recherche un texte dans le protocole"},
+    {5457, "Rechercher la &suite"},
+    {5957, "Recherche l'endroit suivant avec ce texte"},
+    {5458, "Afficher les millisecondes"},
+    {5958, "Affiche l'heure avec les millisecondes"},
+    {5459, "Horodatage"},
+    {5959, "Indications de temps dans le protocole"},
+    {5460, "Limiter le protocole à 1 000 000 caractères"},
+    {5960, "Efface le début du protocole lorsqu'il devient trop long (sans coche seulement à 50 000 000 caractères)"},
+    {5461, "L'aide ne peut pas être ouverte : "},
 };
 
 }  // namespace

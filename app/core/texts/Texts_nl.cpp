@@ -395,6 +395,25 @@ constexpr TTextEntry Entries[] = {
     {4448, "Verzenden: "},
     {4449, "Verzenden: stop"},
     {4450, "Start..."},
+
+    // Trace and time pages: captions that had no id; the help message
+    {4453, "&Wissen"},
+    {4953, "Wist het protocol"},
+    {4454, "O&pslaan"},
+    {4954, "Slaat het protocol op in een bestand"},
+    {4455, "Protocol &wissen"},
+    {4955, "Wist het protocol"},
+    {4456, "&Zoeken"},
+    {4956, "Zoekt een tekst in het protocol"},
+    {4457, "&Volgende zoeken"},
+    {4957, "Zoekt de volgende plaats met deze tekst"},
+    {4458, "Milliseconden tonen"},
+    {4958, "Toont de tijd met milliseconden"},
+    {4459, "Tijdstempels"},
+    {4959, "Tijdsaanduidingen in het protocol"},
+    {4460, "Protocol beperken tot 1.000.000 tekens"},
+    {4960, "Wist het begin van het protocol als het te lang wordt (zonder vinkje pas bij 50.000.000 tekens)"},
+    {4461, "De help kan niet worden geopend: "},
 };
 
 }  // namespace
