@@ -6,9 +6,11 @@
 #include <QStatusTipEvent>
 
 #include "core/AppFlags.h"
+#include "core/Language.h"
 #include "ui_FMain.h"
 #include "ui_TabTamarik.h"
 #include "ui_TabZeit.h"
+#include "window/Help.h"
 #include "window/TracePane.h"
 
 TFrmMain::TFrmMain(QWidget* parent)
@@ -16,6 +18,7 @@ TFrmMain::TFrmMain(QWidget* parent)
       ui_(std::make_unique<Ui::FrmMain>()),
       uiTamarik_(std::make_unique<Ui::TabTamarik>()),
       uiZeit_(std::make_unique<Ui::TabZeit>()),
+      help_(std::make_unique<THelp>()),
       pipeline_(queue_),
       consumer_([this](TSerialThreadOut& sender) { pipeline_.RxData(sender); }) {
   AppClosing.store(false);
@@ -26,16 +29,21 @@ TFrmMain::TFrmMain(QWidget* parent)
   ConnectPageButtons();
   ConnectTrace();
   ConnectTimeOptions();
+  ConnectHelp();
   sdlgFileName_ = QDir::currentPath() + QStringLiteral("/Tamarik.txt");
 
   RebuildTimeFmt();
+  StartLanguage();
   PublishRxOptions();
   StartReceiving();
   Timer1.setInterval(1000);
   connect(&Timer1, &QTimer::timeout, this, &TFrmMain::Timer1Timer);
 }
 
-TFrmMain::~TFrmMain() { StopReceiving(); }
+TFrmMain::~TFrmMain() {
+  StopReceiving();
+  ProgramLanguage().KeepFileUpToDate(IniReadOnly.load());
+}
 
 void TFrmMain::BuildStatusBar() {
   QStatusBar* bar = ui_->StBar;

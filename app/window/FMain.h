@@ -3,7 +3,8 @@
 // control), FMain_Receive.cpp (ring, consumer, pipeline, draining the runs),
 // FMain_Options.cpp (the options the receive handler reads),
 // FMain_Trace.cpp (AppendText), FMain_TraceCommands.cpp, FMain_Save.cpp,
-// FMain_Timer.cpp and FMain_Demo.cpp.
+// FMain_Timer.cpp, FMain_Demo.cpp, FMain_Language.cpp (the language choice
+// and the texts of every control) and FMain_Help.cpp.
 #pragma once
 
 #include <QMainWindow>
@@ -24,8 +25,11 @@ class TabZeit;
 }  // namespace Ui
 
 class QAction;
+class QButtonGroup;
 class QCheckBox;
+class QGroupBox;
 class QLabel;
+class THelp;
 class TTracePane;
 
 class TFrmMain : public QMainWindow {
@@ -55,12 +59,34 @@ class TFrmMain : public QMainWindow {
   void ShowStatusMessage(const QString& text);
   QString StatusMessage() const;
 
+  // The language: the stored choice (−2 until the user has chosen), the
+  // start-up choice, choosing an item, and applying the texts of a block.
+  int Sprache = -2;
+  bool LanguageSwitching = false;
+  void StartLanguage();
+  void SelectLanguage(int index);
+  void Spracheinstellung(int offset);
+  // The logging state in the status bar, in the words of the language.
+  void ShowLoggingState(bool on);
+
+  // Help: command 1 shows the page of the help context data.
+  static constexpr int HelpCommandContext = 1;
+  bool FOnHelp(int command, int data);
+  THelp& Help() { return *help_; }
+
   ReceiveRing& Ring() { return consumer_.Ring(); }
   TReceivePipeline& Pipeline() { return pipeline_; }
   TTracePane* TracePane() const { return ed1; }
   int LastLineIdx() const { return lastLineIdx_; }
 
+ signals:
+  // After every switch of the language, for texts that are not a control's
+  // caption (list items that depend on the mode, open dialogs).
+  void LanguageSwitched();
+
  public slots:
+  void rgrpSpracheClick();
+  void HelpKey();
   void btnPauseClick();
   void btnLoeschClick();
   void btnSpeichernClick();
@@ -103,6 +129,11 @@ class TFrmMain : public QMainWindow {
   void UpdateProtZykMinutes();
   void ApplyNoteColor();
   void ScheduleDrain();
+  void BuildLanguageChoice();
+  void FillLanguageChoice(const std::vector<std::string>& items);
+  void ApplyStatusBarTexts(int offset);
+  void FitCaptions();
+  void ConnectHelp();
 
   std::unique_ptr<Ui::FrmMain> ui_;
   std::unique_ptr<Ui::TabTamarik> uiTamarik_;
@@ -116,6 +147,10 @@ class TFrmMain : public QMainWindow {
   QAction* popSuchen = nullptr;
   QAction* popWeitersuchen = nullptr;
   QAction* popWordWrap = nullptr;
+  QGroupBox* rgrpSprache = nullptr;
+  QButtonGroup* rgrpSpracheItems_ = nullptr;
+  std::unique_ptr<THelp> help_;
+  bool loggingOn_ = true;
   QTimer Timer1;
   QTimer drainTimer_;
 
