@@ -263,4 +263,17 @@ inline constexpr int StatusSende = 1448;  // "Sende: " followed by the attempt c
 inline constexpr int StatusSendeStop = 1449;
 inline constexpr int StatusStart = 1450;
 
+// Trace and time pages: captions that had no id
+inline constexpr int btnLoesch = 1453;
+inline constexpr int btnSpeichern = 1454;
+inline constexpr int popLoeschen = 1455;
+inline constexpr int popSuchen = 1456;
+inline constexpr int popWeitersuchen = 1457;
+inline constexpr int chkMs = 1458;
+inline constexpr int grpProtZeit = 1459;  // "Zeitstempel"
+inline constexpr int chkLogBegrenzen = 1463;
+
+// Help: the system could not open the page; the address follows
+inline constexpr int MsgHelpNotOpened = 1464;
+
 }  // namespace TextId

@@ -7,12 +7,14 @@
 
 #include "core/AppFlags.h"
 #include "core/Shutdown.h"
+#include "core/Language.h"
 #include "ui_FMain.h"
 #include "serial/InterfacePorts.h"
 #include "ui_TabSchnittstelle.h"
 #include "ui_TabTamarik.h"
 #include "ui_TabZeit.h"
 #include "window/DataPagesUi.h"
+#include "window/Help.h"
 #include "window/TracePane.h"
 
 TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)
@@ -21,6 +23,7 @@ TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)
       ui_(std::make_unique<Ui::FrmMain>()),
       uiTamarik_(std::make_unique<Ui::TabTamarik>()),
       uiZeit_(std::make_unique<Ui::TabZeit>()),
+      help_(std::make_unique<THelp>()),
       pipeline_(queue_),
       consumer_([this](TSerialThreadOut& sender) { pipeline_.RxData(sender); }) {
   AppClosing.store(false);
@@ -32,9 +35,11 @@ TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)
   ConnectTrace();
   ConnectTimeOptions();
   SetupLogs();
+  ConnectHelp();
   sdlgFileName_ = QDir::currentPath() + QStringLiteral("/Tamarik.txt");
 
   RebuildTimeFmt();
+  StartLanguage();
   PublishRxOptions();
   ApplySettings();
   StartReceiving();
@@ -45,6 +50,7 @@ TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)
 TFrmMain::~TFrmMain() {
   FormClose();
   StopReceiving();
+  ProgramLanguage().KeepFileUpToDate(IniReadOnly.load());
   if (shutdown_) shutdown_->Destroyed();
 }
 

@@ -4,6 +4,8 @@
 // FMain_Options.cpp (the options the receive handler reads),
 // FMain_Trace.cpp (AppendText), FMain_TraceCommands.cpp, FMain_Save.cpp,
 // FMain_Timer.cpp, FMain_Demo.cpp and FMain_Settings.cpp (Tamarik.ini).
+// FMain_Timer.cpp, FMain_Demo.cpp, FMain_Language.cpp (the language choice
+// and the texts of every control) and FMain_Help.cpp.
 #pragma once
 
 #include <QMainWindow>
@@ -32,8 +34,11 @@ class TabSchnittstelle;
 class TInterfacePorts;
 
 class QAction;
+class QButtonGroup;
 class QCheckBox;
+class QGroupBox;
 class QLabel;
+class THelp;
 class TTracePane;
 class TStartup;
 class TShutdown;
@@ -67,12 +72,34 @@ class TFrmMain : public QMainWindow {
   void ShowStatusMessage(const QString& text);
   QString StatusMessage() const;
 
+  // The language: the stored choice (−2 until the user has chosen), the
+  // start-up choice, choosing an item, and applying the texts of a block.
+  int Sprache = -2;
+  bool LanguageSwitching = false;
+  void StartLanguage();
+  void SelectLanguage(int index);
+  void Spracheinstellung(int offset);
+  // The logging state in the status bar, in the words of the language.
+  void ShowLoggingState(bool on);
+
+  // Help: command 1 shows the page of the help context data.
+  static constexpr int HelpCommandContext = 1;
+  bool FOnHelp(int command, int data);
+  THelp& Help() { return *help_; }
+
   ReceiveRing& Ring() { return consumer_.Ring(); }
   TReceivePipeline& Pipeline() { return pipeline_; }
   TTracePane* TracePane() const { return ed1; }
   int LastLineIdx() const { return lastLineIdx_; }
 
+ signals:
+  // After every switch of the language, for texts that are not a control's
+  // caption (list items that depend on the mode, open dialogs).
+  void LanguageSwitched();
+
  public slots:
+  void rgrpSpracheClick();
+  void HelpKey();
   void btnPauseClick();
   void btnLoeschClick();
   void btnSpeichernClick();
@@ -123,6 +150,11 @@ class TFrmMain : public QMainWindow {
   void UpdateProtZykMinutes();
   void ApplyNoteColor();
   void ScheduleDrain();
+  void BuildLanguageChoice();
+  void FillLanguageChoice(const std::vector<std::string>& items);
+  void ApplyStatusBarTexts(int offset);
+  void FitCaptions();
+  void ConnectHelp();
 
   TStartup* startup_ = nullptr;
   std::unique_ptr<TShutdown> shutdown_;
@@ -142,6 +174,10 @@ class TFrmMain : public QMainWindow {
   QAction* popSuchen = nullptr;
   QAction* popWeitersuchen = nullptr;
   QAction* popWordWrap = nullptr;
+  QGroupBox* rgrpSprache = nullptr;
+  QButtonGroup* rgrpSpracheItems_ = nullptr;
+  std::unique_ptr<THelp> help_;
+  bool loggingOn_ = true;
   QTimer Timer1;
   QTimer drainTimer_;
 

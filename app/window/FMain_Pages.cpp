@@ -85,12 +85,3 @@ void TFrmMain::ConnectPageButtons() {
 }
 
 void TFrmMain::btnEndeClick() { close(); }
-
-void TFrmMain::btnHelpClick() {
-  // The first positive help context from the button up through its parents.
-  int context = 0;
-  for (QObject* at = sender(); at != nullptr && context <= 0; at = at->parent())
-    context = at->property("HelpContext").toInt();
-  // Opening the help page for the context is not built yet.
-  Q_UNUSED(context);
-}

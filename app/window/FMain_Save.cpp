@@ -10,6 +10,8 @@
 #include "core/ErrorLog.h"
 #include "core/FileNamePlaceholders.h"
 #include "core/RtfWriter.h"
+#include "core/TextIds.h"
+#include "window/Captions.h"
 #include "window/FMain.h"
 #include "window/TracePane.h"
 
@@ -29,28 +31,25 @@ QByteArray ToCp1252(const QString& text) {
   return out;
 }
 
-const QStringList& SaveFilters() {
-  static const QStringList filters = {QStringLiteral("Alle Dateien (*)"), QStringLiteral("Richtext (*.rtf)"),
-                                      QStringLiteral("Textdateien (*.txt)")};
-  return filters;
-}
 
 }  // namespace
 
 void TFrmMain::btnSpeichernClick() {
-  QFileDialog dialog(this, QStringLiteral("Speichern des Protokolles"));
+  // Filters in the order all files, rich text, text.
+  const QStringList filters = NameFiltersFromText(GetQText(TextId::SDlgFilter));
+  QFileDialog dialog(this, GetQText(TextId::SDlg));
   dialog.setObjectName(QStringLiteral("SDlg"));
-  dialog.setProperty("tag", 1084);
+  dialog.setProperty("tag", TextId::SDlg);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setNameFilters(SaveFilters());
+  dialog.setNameFilters(filters);
   const QString current = sdlgFileName_.toLower();
   const int filter = current.endsWith(QStringLiteral(".rtf")) ? 2 : current.endsWith(QStringLiteral(".txt")) ? 3 : 1;
-  dialog.selectNameFilter(SaveFilters()[filter - 1]);
+  if (filter <= filters.size()) dialog.selectNameFilter(filters[filter - 1]);
   dialog.setDirectory(QFileInfo(sdlgFileName_).absolutePath());
   dialog.selectFile(QFileInfo(sdlgFileName_).fileName());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   sdlgFileName_ = dialog.selectedFiles().constFirst();
-  const QString error = SaveProtocol(sdlgFileName_, static_cast<int>(SaveFilters().indexOf(dialog.selectedNameFilter())) + 1);
+  const QString error = SaveProtocol(sdlgFileName_, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1);
   if (!error.isEmpty()) QMessageBox::critical(this, windowTitle(), error);
 }
 

@@ -8,9 +8,12 @@
 #include <QTabWidget>
 
 #include "core/ErrorLog.h"
+#include "core/TextIds.h"
 #include "ui_FMain.h"
 #include "ui_TabTamarik.h"
 #include "ui_TabZeit.h"
+#include "window/ApplyTexts.h"
+#include "window/Captions.h"
 #include "window/FMain.h"
 #include "window/TracePane.h"
 
@@ -20,18 +23,19 @@ constexpr TColor kNoteColorNegated = 0xFF7F7F;
 }  // namespace
 
 void TFrmMain::BuildTracePopup() {
-  const auto add = [this](const char* name, const QString& text, const QKeySequence& keys) {
+  const auto add = [this](const char* name, int tag, const QString& text, const QKeySequence& keys) {
     auto* action = new QAction(text, ed1);
     action->setObjectName(QLatin1String(name));
     action->setShortcut(keys);
-    action->setProperty("tag", 0);
+    action->setProperty("tag", tag);
     ed1->addAction(action);
     return action;
   };
-  popLoeschen = add("popLoeschen", QStringLiteral("Protokoll &löschen"), {});
-  popSuchen = add("popSuchen", QStringLiteral("&Suchen"), QKeySequence(Qt::CTRL | Qt::Key_F));
-  popWeitersuchen = add("popWeitersuchen", QStringLiteral("&Weitersuchen"), QKeySequence(Qt::Key_F3));
-  popWordWrap = add("popWordWrap", QStringLiteral("Zeilenumbruch"), {});
+  popLoeschen = add("popLoeschen", TextId::popLoeschen, QStringLiteral("Protokoll &löschen"), {});
+  popSuchen = add("popSuchen", TextId::popSuchen, QStringLiteral("&Suchen"), QKeySequence(Qt::CTRL | Qt::Key_F));
+  popWeitersuchen =
+      add("popWeitersuchen", TextId::popWeitersuchen, QStringLiteral("&Weitersuchen"), QKeySequence(Qt::Key_F3));
+  popWordWrap = add("popWordWrap", TextId::popWordWrap, QStringLiteral("Zeilenumbruch"), {});
   popWordWrap->setCheckable(true);
 }
 
@@ -58,13 +62,11 @@ void TFrmMain::ConnectTrace() {
 void TFrmMain::btnPauseClick() {
   const bool pausing = !pipeline_.Paused();
   pipeline_.SetPaused(pausing);
+  // The tag follows the state, so a language switch shows the right caption.
   QPushButton* button = uiTamarik_->btnPause;
-  button->setText(pausing ? QStringLiteral("&Weiter") : QStringLiteral("&Pause"));
-  const QString hint = pausing ? QStringLiteral("Setzt die Anzeige der Daten fort")
-                               : QStringLiteral("Hält die Anzeige der Daten an");
-  button->setToolTip(hint);
-  button->setStatusTip(hint);
-  stPanel1_->setText(pausing ? QStringLiteral("Aus") : QStringLiteral("An"));
+  button->setProperty("tag", pausing ? TextId::btnPauseWeiter : TextId::btnPause);
+  ApplyTextsTo(button, LanguageOffset());
+  ShowLoggingState(!pausing);
   WriteErrorLog(pausing ? "UserAction: Set logging to wait." : "UserAction: Restart logging.");
 }
 
@@ -82,8 +84,7 @@ void TFrmMain::btnLoeschClick() {
 void TFrmMain::popSuchenClick() {
   if (!TracePageShown()) return;
   bool ok = false;
-  const QString text = QInputDialog::getText(this, QStringLiteral("Suche"),
-                                             QStringLiteral("Suche einer Zeichenfolge im Protokoll:"),
+  const QString text = QInputDialog::getText(this, GetQText(TextId::SearchCaption), GetQText(TextId::SearchPrompt),
                                              QLineEdit::Normal, searchText_, &ok);
   if (ok) Search(text);
 }
@@ -97,7 +98,7 @@ void TFrmMain::popWeitersuchenClick() {
   if (searchText_.isEmpty() || !TracePageShown()) return;
   const qsizetype at = ed1->Buffer().Find(searchText_, searchPos_ + 1);
   if (at < 0) {
-    ShowStatusMessage(QStringLiteral("Keine weiteren übereinstimmende Zeichen gefunden."));
+    ShowStatusMessage(GetQText(TextId::MsgSearchNoMore));
     searchPos_ = -1;  // the next search starts at the top again
     return;
   }

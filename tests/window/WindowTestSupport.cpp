@@ -1,17 +1,28 @@
 #include "WindowTestSupport.h"
 
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include "window/Application.h"
+#include "core/Language.h"
+#include "window/Help.h"
 
 namespace {
+
+QTemporaryDir& LanguageDir() {
+  static QTemporaryDir dir;
+  return dir;
+}
 
 class QtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     app_ = std::make_unique<TApplication>(argc_, argv_);
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+    // Never beside the test program, where every run would leave one.
+    ProgramLanguage().SetFile(TestLanguageFile().toStdString());
   }
   void TearDown() override { app_.reset(); }
 
@@ -26,6 +37,8 @@ const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvi
 
 }  // namespace
 
+QString TestLanguageFile() { return LanguageDir().filePath(QStringLiteral("Language.txt")); }
+
 bool WaitFor(const std::function<bool()>& condition) {
   QElapsedTimer clock;
   clock.start();
@@ -39,6 +52,11 @@ bool WaitFor(const std::function<bool()>& condition) {
 
 void WindowTest::SetUp() {
   frm = std::make_unique<TFrmMain>();
+  frm->Help().SetOpener([this](const QUrl& url) {
+    opened.push_back(url);
+    return true;
+  });
+  frm->SelectLanguage(0);
   frm->resize(760, 520);
   frm->show();
   QCoreApplication::processEvents();

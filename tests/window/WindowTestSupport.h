@@ -8,17 +8,25 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QUrl>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string_view>
+#include <vector>
 
 #include "window/FMain.h"
 #include "window/TracePane.h"
+
+// Readable addresses in failure messages.
+inline void PrintTo(const QUrl& url, std::ostream* out) { *out << url.toString().toStdString(); }
 
 // Runs the event loop until the condition holds (or a generous deadline
 // passes, which only a broken build reaches); returns the condition.
 bool WaitFor(const std::function<bool()>& condition);
 
+// Every window of the tests starts in German (the language of the texts the
+// tests compare with) and opens help pages only into `opened`: no browser.
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -35,4 +43,8 @@ class WindowTest : public ::testing::Test {
   void Key(int key, const QString& text = {}, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
   std::unique_ptr<TFrmMain> frm;
+  std::vector<QUrl> opened;
 };
+
+// The Language.txt the windows of the tests use, in a folder of their own.
+QString TestLanguageFile();

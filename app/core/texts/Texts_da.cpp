@@ -403,6 +403,24 @@ constexpr TTextEntry Entries[] = {
 
     // Interface page: operating modes not built yet
     {3480, "Denne driftsform er endnu ikke tilgængelig."},
+    // Trace and time pages: captions that had no id; the help message
+    {3453, "&Slet"},
+    {3953, "Sletter loggen"},
+    {3454, "&Gem"},
+    {3954, "Gemmer loggen i en fil"},
+    {3455, "Slet &log"},
+    {3955, "Sletter loggen"},
+    {3456, "&Søg"},
+    {3956, "Søger efter en tekst i loggen"},
+    {3457, "Søg &næste"},
+    {3957, "Søger efter det næste sted med denne tekst"},
+    {3458, "Vis millisekunder"},
+    {3958, "Viser klokkeslættet med millisekunder"},
+    {3459, "Tidsstempler"},
+    {3959, "Tidsangivelser i loggen"},
+    {3463, "Begræns loggen til 1.000.000 tegn"},
+    {3963, "Sletter begyndelsen af loggen, når den bliver for lang (uden flueben først ved 50.000.000 tegn)"},
+    {3464, "Hjælpen kan ikke åbnes: "},
 };
 
 }  // namespace

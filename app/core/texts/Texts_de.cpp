@@ -403,6 +403,24 @@ constexpr TTextEntry Entries[] = {
 
     // Interface page: operating modes not built yet
     {1480, "Diese Betriebsart ist noch nicht verfügbar."},
+    // Trace and time pages: captions that had no id; the help message
+    {1453, "&Löschen"},
+    {1953, "Löscht das Protokoll"},
+    {1454, "S&peichern"},
+    {1954, "Speichert das Protokoll in einer Datei"},
+    {1455, "Protokoll &löschen"},
+    {1955, "Löscht das Protokoll"},
+    {1456, "&Suchen"},
+    {1956, "Sucht eine Zeichenfolge im Protokoll"},
+    {1457, "&Weitersuchen"},
+    {1957, "Sucht die nächste Stelle mit dieser Zeichenfolge"},
+    {1458, "Millisekunden anzeigen"},
+    {1958, "Zeigt die Uhrzeit mit Millisekunden"},
+    {1459, "Zeitstempel"},
+    {1959, "Zeitangaben im Protokoll"},
+    {1463, "Protokoll auf 1.000.000 Zeichen begrenzen"},
+    {1963, "Löscht den Anfang des Protokolls, wenn es zu lang wird (ohne Haken erst bei 50.000.000 Zeichen)"},
+    {1464, "Die Hilfe kann nicht geöffnet werden: "},
 };
 
 }  // namespace

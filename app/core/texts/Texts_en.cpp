@@ -403,6 +403,24 @@ constexpr TTextEntry Entries[] = {
 
     // Interface page: operating modes not built yet
     {2480, "This operating mode is not available yet."},
+    // Trace and time pages: captions that had no id; the help message
+    {2453, "&Clear"},
+    {2953, "Clears the trace"},
+    {2454, "S&ave"},
+    {2954, "Saves the trace to a file"},
+    {2455, "&Clear trace"},
+    {2955, "Clears the trace"},
+    {2456, "&Search"},
+    {2956, "Searches the trace for a text"},
+    {2457, "Search &next"},
+    {2957, "Searches for the next place with this text"},
+    {2458, "Show milliseconds"},
+    {2958, "Shows the time with milliseconds"},
+    {2459, "Time stamps"},
+    {2959, "Times in the trace"},
+    {2463, "Limit the trace to 1,000,000 characters"},
+    {2963, "Deletes the start of the trace when it grows too long (without the check mark only at 50,000,000 characters)"},
+    {2464, "The help cannot be opened: "},
 };
 
 }  // namespace

@@ -403,6 +403,24 @@ constexpr TTextEntry Entries[] = {
 
     // Interface page: operating modes not built yet
     {5480, "Ce mode de fonctionnement n'est pas encore disponible."},
+    // Trace and time pages: captions that had no id; the help message
+    {5453, "&Effacer"},
+    {5953, "Efface le protocole"},
+    {5454, "&Enregistrer"},
+    {5954, "Enregistre le protocole dans un fichier"},
+    {5455, "&Effacer le protocole"},
+    {5955, "Efface le protocole"},
+    {5456, "&Rechercher"},
+    {5956, "Recherche un texte dans le protocole"},
+    {5457, "Rechercher la &suite"},
+    {5957, "Recherche l'endroit suivant avec ce texte"},
+    {5458, "Afficher les millisecondes"},
+    {5958, "Affiche l'heure avec les millisecondes"},
+    {5459, "Horodatage"},
+    {5959, "Indications de temps dans le protocole"},
+    {5463, "Limiter le protocole à 1 000 000 caractères"},
+    {5963, "Efface le début du protocole lorsqu'il devient trop long (sans coche seulement à 50 000 000 caractères)"},
+    {5464, "L'aide ne peut pas être ouverte : "},
 };
 
 }  // namespace

@@ -403,6 +403,24 @@ constexpr TTextEntry Entries[] = {
 
     // Interface page: operating modes not built yet
     {4480, "Deze bedrijfsmodus is nog niet beschikbaar."},
+    // Trace and time pages: captions that had no id; the help message
+    {4453, "&Wissen"},
+    {4953, "Wist het protocol"},
+    {4454, "O&pslaan"},
+    {4954, "Slaat het protocol op in een bestand"},
+    {4455, "Protocol &wissen"},
+    {4955, "Wist het protocol"},
+    {4456, "&Zoeken"},
+    {4956, "Zoekt een tekst in het protocol"},
+    {4457, "&Volgende zoeken"},
+    {4957, "Zoekt de volgende plaats met deze tekst"},
+    {4458, "Milliseconden tonen"},
+    {4958, "Toont de tijd met milliseconden"},
+    {4459, "Tijdstempels"},
+    {4959, "Tijdsaanduidingen in het protocol"},
+    {4463, "Protocol beperken tot 1.000.000 tekens"},
+    {4963, "Wist het begin van het protocol als het te lang wordt (zonder vinkje pas bij 50.000.000 tekens)"},
+    {4464, "De help kan niet worden geopend: "},
 };
 
 }  // namespace
