@@ -7,6 +7,7 @@
 
 #include "core/AppFlags.h"
 #include "core/Shutdown.h"
+#include "core/Startup.h"
 #include "core/Language.h"
 #include "ui_FMain.h"
 #include "serial/InterfacePorts.h"
@@ -39,6 +40,8 @@ TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)
   sdlgFileName_ = QDir::currentPath() + QStringLiteral("/Tamarik.txt");
 
   RebuildTimeFmt();
+  // The stored language choice, before the texts are applied.
+  if (startup_ != nullptr) Sprache = startup_->Settings().Values().FrmMain.Sprache;
   StartLanguage();
   PublishRxOptions();
   ApplySettings();

@@ -30,10 +30,17 @@ constexpr int kLanguagesPerColumn = 5;
 
 }  // namespace
 
-// The interface page may bring its own rgrpSprache; otherwise it is placed
-// below the sound option.
+// The interface page keeps a slot for the language choice (panSprache);
+// without it the choice goes below the sound option.
 void TFrmMain::BuildLanguageChoice() {
   rgrpSprache = findChild<QGroupBox*>(QStringLiteral("rgrpSprache"));
+  QWidget* slot = findChild<QWidget*>(QStringLiteral("panSprache"));
+  if (!rgrpSprache && slot != nullptr && slot->layout() != nullptr) {
+    rgrpSprache = new QGroupBox(QStringLiteral("Sprache"), slot);
+    rgrpSprache->setObjectName(QStringLiteral("rgrpSprache"));
+    rgrpSprache->setProperty("tag", TextId::rgrpSprache);
+    slot->layout()->addWidget(rgrpSprache);
+  }
   if (!rgrpSprache) {
     QWidget* page = ui_->Page->findChild<QWidget*>(QStringLiteral("tabSchnittstelle"));
     rgrpSprache = new QGroupBox(QStringLiteral("Sprache"), page);

@@ -71,6 +71,7 @@ void TFrmMain::StoreSettings() {
   f.edProtZyk = uiZeit_->edProtZyk->text().toInt();
   f.chkSound = chkSound->isChecked();
   f.SDlg_FileName = sdlgFileName_.toStdString();
+  f.Sprache = Sprache;
   v.ProtArt.chkColorNeg = uiTamarik_->chkColorNeg->isChecked();
   v.ProtArt.chkProtScroll = uiTamarik_->chkProtScroll->isChecked();
   v.Log.chkLogBegrenzen = uiZeit_->chkLogBegrenzen->isChecked();

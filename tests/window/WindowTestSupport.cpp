@@ -20,7 +20,6 @@ class QtEnvironment : public ::testing::Environment {
   void SetUp() override {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     app_ = std::make_unique<TApplication>(argc_, argv_);
-    app_ = std::make_unique<QApplication>(argc_, argv_);
     // Never beside the test program, where every run would leave one.
     ProgramLanguage().SetFile(TestLanguageFile().toStdString());
   }
