@@ -31,7 +31,6 @@ QByteArray ToCp1252(const QString& text) {
   return out;
 }
 
-
 }  // namespace
 
 void TFrmMain::btnSpeichernClick() {
