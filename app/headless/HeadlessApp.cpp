@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -14,8 +15,10 @@
 
 namespace {
 
-volatile std::sig_atomic_t stopSignal = 0;
-void OnStopSignal(int) { stopSignal = 1; }
+// Lock-free, so the handler may set it; atomic, so another thread may read it.
+std::atomic<int> stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+void OnStopSignal(int) { stopSignal.store(1); }
 
 bool SerialMode(int mode) { return (mode >= 110 && mode <= 140) || mode == 200 || (mode >= 500 && mode <= 599); }
 bool TwoPortMode(int mode) { return mode == 140 || mode == 200; }
@@ -122,7 +125,7 @@ void THeadlessApp::Timer1Timer() {
 }
 
 int THeadlessApp::Run() {
-  stopSignal = 0;
+  stopSignal.store(0);
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
   consumer_.Resume();
@@ -135,7 +138,7 @@ int THeadlessApp::Run() {
   }
   const auto started = std::chrono::steady_clock::now();
   auto nextTick = started + std::chrono::seconds(1);
-  while (!stopSignal) {
+  while (stopSignal.load() == 0) {
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     Drain();
     const auto now = std::chrono::steady_clock::now();
