@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the demo need.
 set -euo pipefail
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libusb-1.0-0-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
