@@ -15,7 +15,7 @@
 #include "core/LineRuleSettings.h"
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
-#include "serial/ReceiveRing.h"
+#include "core/ReceiveRing.h"
 
 namespace {
 std::atomic<std::uint64_t> allocations{0};

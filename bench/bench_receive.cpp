@@ -7,7 +7,7 @@
 #include "core/DateTime.h"
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
-#include "serial/ReceiveRing.h"
+#include "core/ReceiveRing.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "core/ReceivePipeline.h"
 #include "serial/PseudoTerminal.h"
-#include "serial/SerialThreadOut.h"
+#include "core/SerialThreadOut.h"
 #include "serial/Seriell.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include "core/DateTime.h"
 #include "core/ReceivePipeline.h"
-#include "serial/ReceiveRing.h"
+#include "core/ReceiveRing.h"
 
 namespace {
 

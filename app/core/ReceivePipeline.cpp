@@ -5,7 +5,7 @@
 
 #include "core/AppFlags.h"
 #include "core/DateTime.h"
-#include "serial/SerialThreadOut.h"
+#include "core/SerialThreadOut.h"
 
 TReceivePipeline::TReceivePipeline(TTraceSink& trace, TStreamSink* stream) : trace_(trace), stream_(stream) {
   pending_.reserve(256);

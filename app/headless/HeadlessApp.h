@@ -11,7 +11,7 @@
 #include "headless/HeadlessLogs.h"
 #include "serial/DemoLink.h"
 #include "serial/InterfacePorts.h"
-#include "serial/SerialThreadOut.h"
+#include "core/SerialThreadOut.h"
 #include "serial/Seriell.h"
 
 struct THeadlessOptions {

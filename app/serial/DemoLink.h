@@ -7,7 +7,7 @@
 #include <memory>
 #include <thread>
 
-#include "core/DemoSource.h"
+#include "serial/DemoSource.h"
 #include "serial/PseudoTerminal.h"
 #include "serial/Seriell.h"
 

@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "core/AppFlags.h"
-#include "serial/ReceiveRing.h"
+#include "core/ReceiveRing.h"
 #include "serial/Seriell.h"
 #include "serial/ThreadPriority.h"
 

@@ -8,7 +8,7 @@
 #include "core/ErrorReport.h"
 #include "serial/EventThread.h"
 #include "serial/EventThreadSend.h"
-#include "serial/ReceiveRing.h"
+#include "core/ReceiveRing.h"
 #include "serial/TermiosPortDevice.h"
 
 namespace {

@@ -23,7 +23,7 @@
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
 #include "core/Shutdown.h"
-#include "serial/SerialThreadOut.h"
+#include "core/SerialThreadOut.h"
 
 namespace Ui {
 class FrmMain;

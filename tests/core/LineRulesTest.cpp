@@ -10,7 +10,7 @@
 #include "core/IniFile.h"
 #include "core/LineRuleSettings.h"
 #include "core/ReceivePipeline.h"
-#include "serial/ReceiveRing.h"
+#include "core/ReceiveRing.h"
 
 namespace {
 

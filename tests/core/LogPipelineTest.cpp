@@ -9,7 +9,7 @@
 #include "core/OnlineLog.h"
 #include "core/RawLog.h"
 #include "core/ReceivePipeline.h"
-#include "serial/ReceiveRing.h"
+#include "core/ReceiveRing.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "core/AppFlags.h"
 #include "core/DateTime.h"
 #include "core/ReceivePipeline.h"
-#include "serial/ReceiveRing.h"
+#include "core/ReceiveRing.h"
 
 class PipelineTest : public ::testing::Test {
  protected:

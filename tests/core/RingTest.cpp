@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "serial/SerialThreadOut.h"
+#include "core/SerialThreadOut.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "core/Settings.h"
 #include "core/TempDir.h"
 #include "headless/HeadlessLogs.h"
-#include "serial/ReceiveRing.h"
+#include "core/ReceiveRing.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
 #include "serial/InterfacePorts.h"
-#include "serial/ReceiveRing.h"
+#include "core/ReceiveRing.h"
 
 namespace {
 

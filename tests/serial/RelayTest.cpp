@@ -13,7 +13,7 @@
 #include "core/ReceivePipeline.h"
 #include "serial/DemoLink.h"
 #include "serial/PseudoTerminal.h"
-#include "serial/SerialThreadOut.h"
+#include "core/SerialThreadOut.h"
 #include "serial/Seriell.h"
 
 using namespace serial_test;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/ErrorReport.h"
-#include "serial/ReceiveRing.h"
+#include "core/ReceiveRing.h"
 
 namespace serial_test {
 

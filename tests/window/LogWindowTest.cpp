@@ -11,7 +11,7 @@
 #include "core/LogHooks.h"
 #include "core/Startup.h"
 #include "core/TempDir.h"
-#include "serial/ReceiveRing.h"
+#include "core/ReceiveRing.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "serial/ReceiveRing.h"
+#include "core/ReceiveRing.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <thread>
 
-#include "serial/ReceiveRing.h"
+#include "core/ReceiveRing.h"
 
 class TSerialThreadOut {
  public:

@@ -1,4 +1,4 @@
-#include "core/DemoSource.h"
+#include "serial/DemoSource.h"
 
 #include <chrono>
 #include <cstdio>

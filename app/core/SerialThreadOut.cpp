@@ -1,4 +1,4 @@
-#include "serial/SerialThreadOut.h"
+#include "core/SerialThreadOut.h"
 
 #include <sys/resource.h>
 
