@@ -2,6 +2,7 @@
 // direction breaks) → coloured runs, without any window.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "core/DateTime.h"
@@ -85,13 +86,32 @@ void BM_RingProducerToRuns(benchmark::State& state) {
   std::int64_t records = 0;
   for (auto _ : state) {
     constexpr int kRecords = 200000;
+    const int run = static_cast<int>(state.range(0));
     std::jthread producer([&] {
       TSeriellData r;
       r.Count = 1;
       r.Dir = dirPortA;
-      for (int i = 0; i < kRecords; ++i) {
-        r.Data[0] = static_cast<std::uint8_t>(i);
-        while (!ring.Put(r)) std::this_thread::yield();
+      if (run == 1) {  // a claim per record
+        for (int i = 0; i < kRecords; ++i) {
+          r.Data[0] = static_cast<std::uint8_t>(i);
+          while (!ring.Put(r)) std::this_thread::yield();
+        }
+        return;
+      }
+      // A claim per read, as the serial event thread does.
+      for (int i = 0; i < kRecords;) {
+        int first = 0;
+        double stamp = 0.0;
+        int granted = 0;
+        while ((granted = ring.ClaimRun(std::min(run, kRecords - i), first, stamp)) == 0) std::this_thread::yield();
+        for (int k = 0; k < granted; ++k, ++i) {
+          TSeriellData& slot = ring.Slot((first + k) % ReceiveRing::Size);
+          slot = r;
+          slot.Data[0] = static_cast<std::uint8_t>(i);
+          slot.Time = stamp;
+          slot.Ready = 1;
+        }
+        ring.CommitRun(granted);
       }
     });
     int handled = 0;
@@ -110,7 +130,7 @@ void BM_RingProducerToRuns(benchmark::State& state) {
   }
   state.counters["records/s"] = benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_RingProducerToRuns)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RingProducerToRuns)->Arg(1)->Arg(128)->ArgName("claim")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

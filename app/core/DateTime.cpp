@@ -35,23 +35,6 @@ void CivilFromDays(std::int64_t z, int& y, int& m, int& d) {
   y = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2));
 }
 
-// The zone offset changes twice a year at most; asking the C library for it
-// on every record would cost more than the rest of the stamp.
-std::atomic<std::int64_t> cachedOffsetMinute{-1};
-std::atomic<long> cachedOffsetSeconds{0};
-
-long LocalOffsetSeconds(std::int64_t unixSeconds) {
-  const std::int64_t minute = unixSeconds / 60;
-  if (cachedOffsetMinute.load(std::memory_order_relaxed) == minute)
-    return cachedOffsetSeconds.load(std::memory_order_relaxed);
-  const std::time_t t = static_cast<std::time_t>(unixSeconds);
-  std::tm local{};
-  localtime_r(&t, &local);
-  cachedOffsetSeconds.store(local.tm_gmtoff, std::memory_order_relaxed);
-  cachedOffsetMinute.store(minute, std::memory_order_relaxed);
-  return local.tm_gmtoff;
-}
-
 void AppendPadded(std::string& out, long value, int digits) {
   char buf[24];
   int n = 0;
@@ -65,6 +48,25 @@ void AppendPadded(std::string& out, long value, int digits) {
 }
 
 }  // namespace
+
+namespace {
+// The zone offset changes twice a year at most; asking the C library for it
+// on every record would cost more than the rest of the stamp.
+std::atomic<std::int64_t> cachedOffsetMinute{-1};
+std::atomic<long> cachedOffsetSeconds{0};
+}  // namespace
+
+long LocalOffsetSeconds(std::int64_t unixSeconds) {
+  const std::int64_t minute = unixSeconds / 60;
+  if (cachedOffsetMinute.load(std::memory_order_relaxed) == minute)
+    return cachedOffsetSeconds.load(std::memory_order_relaxed);
+  const std::time_t t = static_cast<std::time_t>(unixSeconds);
+  std::tm local{};
+  localtime_r(&t, &local);
+  cachedOffsetSeconds.store(local.tm_gmtoff, std::memory_order_relaxed);
+  cachedOffsetMinute.store(minute, std::memory_order_relaxed);
+  return local.tm_gmtoff;
+}
 
 double NowDateTime() {
   const auto now = std::chrono::system_clock::now().time_since_epoch();

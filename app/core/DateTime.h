@@ -2,6 +2,7 @@
 // the fraction being the time of day.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,8 @@ struct TDateTimeParts {
 
 // Seconds are the wall clock in the local zone.
 double NowDateTime();
+// Seconds east of UTC in the local zone at that moment.
+long LocalOffsetSeconds(std::int64_t unixSeconds);
 double EncodeDateTime(const TDateTimeParts& parts);
 TDateTimeParts DecodeDateTime(double value);
 

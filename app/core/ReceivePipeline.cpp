@@ -1,10 +1,7 @@
 #include "core/ReceivePipeline.h"
 
-#include <chrono>
-#include <thread>
-
 #include "core/AppFlags.h"
-#include "core/DateTime.h"
+#include "core/ReceiveRing.h"
 #include "core/SerialThreadOut.h"
 
 TReceivePipeline::TReceivePipeline(TTraceSink& trace, TStreamSink* stream) : trace_(trace), stream_(stream) {
@@ -14,6 +11,7 @@ TReceivePipeline::TReceivePipeline(TTraceSink& trace, TStreamSink* stream) : tra
 void TReceivePipeline::SetOptions(const TRxOptions& options) {
   std::lock_guard lock(optionsLock_);
   published_ = options;
+  publishedVersion_.fetch_add(1);
 }
 
 TRxOptions TReceivePipeline::Options() const {
@@ -21,13 +19,7 @@ TRxOptions TReceivePipeline::Options() const {
   return published_;
 }
 
-void TReceivePipeline::SetRelayPorts(TTxPort* portA, TTxPort* portB) {
-  // Waits for a hand-over under way, so the old ports may go away after.
-  std::lock_guard relay(relayLock_);
-  std::lock_guard lock(optionsLock_);
-  portA_ = portA;
-  portB_ = portB;
-}
+void TReceivePipeline::SetRelayPorts(TTxPort* portA, TTxPort* portB) { relay_.SetPorts(portA, portB); }
 
 void TReceivePipeline::SetStreamSink(TStreamSink* stream) { stream_.store(stream); }
 
@@ -53,10 +45,14 @@ TSoundTick TReceivePipeline::SoundTick(bool soundChecked) {
   return tick;
 }
 
+// Copied only when the window published a change: a batch may be one record.
 void TReceivePipeline::TakeOptionsSnapshot() {
+  const std::uint64_t version = publishedVersion_.load();
+  if (version == snapshotVersion_) return;
   {
     std::lock_guard lock(optionsLock_);
     opt_ = published_;
+    snapshotVersion_ = publishedVersion_.load();
   }
   if (!opt_.Codes) opt_.Codes = DefaultCodeEntries();
   startCharsUsed_ = stopCharsUsed_ = false;
@@ -64,23 +60,12 @@ void TReceivePipeline::TakeOptionsSnapshot() {
     startCharsUsed_ = startCharsUsed_ || e.StartChar;
     stopCharsUsed_ = stopCharsUsed_ || e.StopChar;
   }
-}
-
-void TReceivePipeline::ApplyRequests() {
-  if (lineResetRequested_.exchange(false)) {
-    lineChars_ = 0;
-    lineOpen_ = false;
-  }
-  const int prot = protResetRequested_.exchange(-1);
-  if (prot >= 0) protActive_ = prot == 1;
+  BuildPlainTable();
 }
 
 void TReceivePipeline::Emit(std::string_view text, TColor color, bool toLog) {
   if (text.empty()) return;
-  if (!batching_) {
-    HandOverRelay(true);
-    return EmitNow(text, color, toLog);
-  }
+  if (!batching_) return EmitNow(text, color, toLog);
   // Within a batch, neighbouring runs of one colour go out as one: the sinks
   // then lock and copy once per run instead of once per record.
   if (!batchText_.empty() &&
@@ -99,8 +84,6 @@ void TReceivePipeline::EmitNow(std::string_view text, TColor color, bool toLog) 
 }
 
 void TReceivePipeline::FlushBatch() {
-  // A relayed byte leaves on the other port before its text is shown.
-  HandOverRelay(true);
   if (batchText_.empty()) return;
   EmitNow(batchText_, batchColor_, batchToLog_);
   batchText_.clear();
@@ -114,7 +97,14 @@ void TReceivePipeline::Flush(TColor color) {
 
 void TReceivePipeline::FlushRaw() {
   if (rawA_.empty() && rawB_.empty()) return;
-  if (TRawSink* raw = raw_.load()) raw->WriteStreamDataRoh(rawA_, rawB_);
+  TRawSink* raw = raw_.load();
+  try {
+    if (raw) raw->WriteStreamDataRoh(rawA_, rawB_);
+  } catch (...) {
+    rawA_.clear();
+    rawB_.clear();
+    throw;
+  }
   rawA_.clear();
   rawB_.clear();
 }
@@ -132,8 +122,21 @@ void TReceivePipeline::RxData(TSerialThreadOut& sender) {
 void TReceivePipeline::RxData(const ReceiveRing& ring, int batchStart, int batchCount) {
   TakeOptionsSnapshot();
   if ((opt_.UsbModeSelected && UsbError.load()) || AppClosing.load() || batchCount <= 0) return;
-  ApplyRequests();
+  {
+    std::lock_guard lock(stateLock_);
+    inBatch_ = true;
+  }
+  try {
+    RenderBatch(ring, batchStart, batchCount);
+  } catch (...) {
+    RunWaitingCommands();
+    throw;
+  }
+  RunWaitingCommands();
+}
 
+void TReceivePipeline::RenderBatch(const ReceiveRing& ring, int batchStart, int batchCount) {
+  ApplyRequests();
   std::function<void(const ReceiveRing&, int, int)> forward;
   std::function<void(int, int, int)> serviceCounters;
   {
@@ -144,15 +147,17 @@ void TReceivePipeline::RxData(const ReceiveRing& ring, int batchStart, int batch
   if (ServiceMode.load() && serviceCounters)
     serviceCounters(ring.ClaimIndex(), ring.ReadIndex(), batchCount);
 
+  // The monitor in the line passes every byte on before it is shown, and
+  // goes on while the display is paused.
+  const bool usbMode = opt_.WorkMode >= 400 && opt_.WorkMode <= 500;
+  if (opt_.RelayPorts && !usbMode) relay_.Feed(ring, batchStart, batchCount);
+
   const auto forwardBatch = [&] {
     if (!TcpOff.load() && forward) forward(ring, batchStart, batchCount);
   };
 
   if (pauseActive_.load()) {
-    // Pausing the display must not cut the line the monitor sits in.
-    RelayBatch(ring, batchStart, batchCount);
     lastRec_ = ring.Slot(batchStart + batchCount - 1);
-    lastRecTime_.store(lastRec_->Time);
     forwardBatch();
     return;
   }
@@ -163,83 +168,55 @@ void TReceivePipeline::RxData(const ReceiveRing& ring, int batchStart, int batch
   } else {
     batching_ = true;
     try {
-      for (int i = batchStart; i < batchStart + batchCount; ++i) {
+      const int end = batchStart + batchCount;
+      for (int i = batchStart; i < end;) {
+        if (clearRequested_.load(std::memory_order_relaxed) || lineResetRequested_.load(std::memory_order_relaxed))
+          ApplyRequests();
         const TSeriellData& r = ring.Slot(i);
-        switch (r.RecType) {
-          case rtSeriell:
-            RxData_Serial(r);
-            break;
-          default:
-            // CAN and measurement records are rendered by their own handlers.
-            break;
+        if (r.RecType == rtSeriell) {
+          const int plain = PlainRunLength(ring, i, end);
+          if (plain > 0) {
+            RenderPlainRun(ring, i, plain);
+            i += plain;
+            continue;
+          }
         }
+        Dispatch(r);
         lastRec_ = r;
+        ++i;
       }
     } catch (...) {
+      // What was rendered before the fault goes out, to the raw logs too,
+      // and nothing of this batch is kept for the next.
       batching_ = false;
-      FlushBatch();
+      try {
+        FlushBatch();
+      } catch (...) {
+        batchText_.clear();
+      }
+      FlushRaw();
       throw;
     }
     batching_ = false;
     FlushBatch();
-    if (lastRec_) lastRecTime_.store(lastRec_->Time);
     FlushRaw();
   }
-  protActiveShown_.store(protActive_);
   forwardBatch();
 }
 
-void TReceivePipeline::RelayBatch(const ReceiveRing& ring, int batchStart, int batchCount) {
-  const bool usbMode = opt_.WorkMode >= 400 && opt_.WorkMode <= 500;
-  if (!opt_.RelayPorts || usbMode) return;
-  for (int i = batchStart; i < batchStart + batchCount; ++i) {
-    const TSeriellData& r = ring.Slot(i);
-    if (r.RecType == rtSeriell && r.Count > 0) QueueForPartner(r);
+void TReceivePipeline::Dispatch(const TSeriellData& r) {
+  switch (r.RecType) {
+    case rtSeriell:
+      return RxData_Serial(r);
+    case rtCAN:
+      return RxData_Can(r);
+    case rtBaudMess:
+      return RxData_BaudMess(r);
+    case rtFQMess:
+      return RxData_FQMess(r);
+    default:
+      skipped_[0].fetch_add(1, std::memory_order_relaxed);
   }
-  HandOverRelay(true);
-}
-
-void TReceivePipeline::QueueForPartner(const TSeriellData& r) {
-  (r.Dir == dirPortB ? relayToA_ : relayToB_).push_back(static_cast<char>(r.Data[0]));
-  HandOverRelay(false);
-}
-
-// Bytes go to the other port in blocks: one hand-over per byte would cap
-// the relay at the rate the send thread can be woken.
-bool TReceivePipeline::HandOverRelay(bool wait) {
-  if (relayToA_.empty() && relayToB_.empty()) return true;
-  std::lock_guard relay(relayLock_);
-  TTxPort* portA = nullptr;
-  TTxPort* portB = nullptr;
-  {
-    std::lock_guard lock(optionsLock_);
-    portA = portA_;
-    portB = portB_;
-  }
-  bool handedAll = true;
-  for (auto [target, pending] : {std::pair{portA, &relayToA_}, std::pair{portB, &relayToB_}}) {
-    if (pending->empty()) continue;
-    if (target == nullptr) {
-      pending->clear();
-      continue;
-    }
-    if (!wait && !target->CanAddTxOut()) continue;
-    bool abandoned = false;
-    while (!target->WaitCanAddTxOut(std::chrono::milliseconds(2))) {
-      if (AppClosing.load() || SendAbort.load()) {
-        abandoned = true;
-        break;
-      }
-    }
-    if (abandoned) {
-      pending->clear();
-      handedAll = false;
-      continue;
-    }
-    target->AddTxOut(*pending);
-    pending->clear();
-  }
-  return handedAll;
 }
 
 void TReceivePipeline::RxData_Serial(const TSeriellData& r) {
@@ -247,12 +224,9 @@ void TReceivePipeline::RxData_Serial(const TSeriellData& r) {
   currentColor_ = lineColor_;
   logRecord_ = !LogExcluded(r.Dir);
 
-  // 1. The monitor in the line passes every byte on to the other port.
-  const bool usbMode = opt_.WorkMode >= 400 && opt_.WorkMode <= 500;
-  if (opt_.RelayPorts && !usbMode && r.Count > 0) QueueForPartner(r);
-
-  // 2.
-  const std::uint16_t changeMask = r.Signals ^ prevSignals_;
+  // 2. Each port reports its own lines: compare with that port's last word.
+  const std::size_t source = SignalSource(r.Dir);
+  const std::uint16_t changeMask = r.Signals ^ prevSignals_[source];
   if (changeMask == 0 && r.Dir == dirNone) return;
 
   // 3. Data colour.
@@ -267,21 +241,23 @@ void TReceivePipeline::RxData_Serial(const TSeriellData& r) {
   // 4. Logging window: the start gate.
   const TCodeEntries& codes = *opt_.Codes;
   const std::uint8_t b = r.Data[0];
-  if (!startCharsUsed_) protActive_ = true;
-  if (!protActive_ && codes[b].StartChar && r.Count > 0) {
-    protActive_ = true;
+  if (!startCharsUsed_) protActive_.store(true, std::memory_order_relaxed);
+  if (!protActive_.load(std::memory_order_relaxed) && codes[b].StartChar && r.Count > 0) {
+    protActive_.store(true, std::memory_order_relaxed);
     const TColor startColor = spsColour ? clMaroon : clGray;
     if (startColor != currentColor_) {
       Flush(currentColor_);
       currentColor_ = startColor;
     }
   }
-  if (!protActive_) {
-    prevSignals_ = r.Signals;
+  if (!protActive_.load(std::memory_order_relaxed)) {
+    prevSignals_[source] = r.Signals;
+    lastSignalSource_ = source;
     return;
   }
 
-  // 5., 6. Line break before the byte.
+  // 5., 6. Line break before the byte. The line it closes is the last
+  // record's, so that record's side decides whether its end is logged.
   const TTimeDifference diff = TimeDiff(r);
   if (BreakBeforeByte(r)) {
     pending_.clear();
@@ -289,7 +265,7 @@ void TReceivePipeline::RxData_Serial(const TSeriellData& r) {
                   lastRec_ ? lastRec_->Time : 0.0);
     lineChars_ = 0;
     lineOpen_ = false;
-    Emit(pending_, lineColor_, logRecord_);
+    Emit(pending_, lineColor_, !(lastRec_ && LogExcluded(lastRec_->Dir)));
     pending_.clear();
   }
 
@@ -329,7 +305,8 @@ void TReceivePipeline::RxData_Serial(const TSeriellData& r) {
   }
 
   // 13.
-  prevSignals_ = r.Signals;
+  prevSignals_[source] = r.Signals;
+  lastSignalSource_ = source;
   lineColor_ = currentColor_;
   Flush(currentColor_);
 }
@@ -385,22 +362,4 @@ void TReceivePipeline::AppendLineErrors(const TSeriellData& r, TColor errorColor
   pending_ += ']';
   Flush(errorColor);
   lineOpen_ = true;
-}
-
-void TReceivePipeline::ShowStatusLine(std::string_view text, bool withTime, TColor color) {
-  TRxOptions opt;
-  {
-    std::lock_guard lock(optionsLock_);
-    opt = published_;
-  }
-  const double lastTime = lastRecTime_.load();
-  std::string line;
-  if (!trace_.LastLineEmpty()) line = LineEndFor(opt, "", lastTime);
-  if (withTime && opt.chkProtZeit) {
-    line += FormatDateTime(opt.TimeFmt, NowDateTime());
-    line += ": ";
-  }
-  line += text;
-  line += LineEndFor(opt, "", lastTime);
-  EmitNow(line, color);
 }

@@ -4,14 +4,17 @@
 // runs on its own thread.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "SeriellData.h"
+#include "core/RelayStage.h"
 #include "core/RxOptions.h"
 #include "core/TraceSink.h"
 
@@ -45,26 +48,37 @@ class TReceivePipeline {
   void SetServiceCounters(std::function<void(int claim, int read, int count)> show);
   void SetPaused(bool paused) { pauseActive_.store(paused); }
   bool Paused() const { return pauseActive_.load(); }
-  // Clearing the trace: the next record starts a fresh line.
-  void RequestLineReset() { lineResetRequested_.store(true); }
+  // Clearing the trace, in order with the records: text rendered before it
+  // never shows after it (the logs keep it), and the next record starts a
+  // fresh line.
+  void ClearTrace();
+  // The next record starts a fresh line.
+  void RequestLineReset();
   // Once a second (Timer1): the sound rule.
   TSoundTick SoundTick(bool soundChecked);
   // A status line (green: sent data, lost records; blue: the periodic date
-  // entry), in order with the runs.
+  // entry) after the text of every record handed out before it. Shown at
+  // once between batches, at the end of the batch under way otherwise.
   void ShowStatusLine(std::string_view text, bool withTime, TColor color = clGreen);
   // The protocol window state ("An"/"Aus" in the status bar).
-  bool ProtActive() const { return protActiveShown_.load(); }
-  // Applied before the next batch; shown at once.
-  void ResetProtActive(bool active) {
-    protResetRequested_.store(active ? 1 : 0);
-    protActiveShown_.store(active);
-  }
+  bool ProtActive() const { return protActive_.load(std::memory_order_relaxed); }
+  // Applied before the next record.
+  void ResetProtActive(bool active);
+  // Records of a type nobody renders yet (CAN, measurements, unknown),
+  // counted by type (index 0 for types above rtFQMess).
+  std::uint64_t SkippedRecords(std::uint8_t recType) const;
+  // Bytes the relay had to drop because a port took no more.
+  std::uint64_t RelayDropped() const { return relay_.DroppedTotal(); }
 
   // --- consumer thread ---
   void RxData(TSerialThreadOut& sender);
   // The same, given the ring and a batch directly.
   void RxData(const ReceiveRing& ring, int batchStart, int batchCount);
   void RxData_Serial(const TSeriellData& r);
+  // CAN frames and measurements: counted until their handlers come.
+  void RxData_Can(const TSeriellData& r);
+  void RxData_BaudMess(const TSeriellData& r);
+  void RxData_FQMess(const TSeriellData& r);
   void RxData_Debug(const ReceiveRing& ring, int batchStart, int batchCount);
 
   // Texts of a line (also used by the window thread for status lines).
@@ -78,12 +92,16 @@ class TReceivePipeline {
   int LineChars() const { return lineChars_; }
   bool LineOpen() const { return lineOpen_; }
   TColor LineColor() const { return lineColor_; }
-  std::uint16_t PrevSignals() const { return prevSignals_; }
+  // The signal word of the source handled last; each port is compared
+  // with its own previous word.
+  std::uint16_t PrevSignals() const { return prevSignals_[lastSignalSource_]; }
   int SoundCount() const { return soundCount_.load(); }
 
  private:
   void TakeOptionsSnapshot();
   void ApplyRequests();
+  void RenderBatch(const ReceiveRing& ring, int batchStart, int batchCount);
+  void Dispatch(const TSeriellData& r);
   // toLog: the text also goes to the online log (false for a port whose
   // data stay out of the logs).
   void Emit(std::string_view text, TColor color, bool toLog = true);
@@ -92,9 +110,6 @@ class TReceivePipeline {
   void Flush(TColor color);
   void FlushRaw();
   bool LogExcluded(std::uint8_t dir) const;
-  void RelayBatch(const ReceiveRing& ring, int batchStart, int batchCount);
-  void QueueForPartner(const TSeriellData& r);
-  bool HandOverRelay(bool wait);
   bool BreakBeforeByte(const TSeriellData& r) const;
   bool BreakAfterByte(const TSeriellData& r);
   void AppendSignalChanges(const TSeriellData& r, std::uint16_t changeMask);
@@ -104,38 +119,59 @@ class TReceivePipeline {
   void AppendLinePrefix(std::string& out, const TSeriellData& r, const TTimeDifference& diff);
   static void AppendLineEnd(std::string& out, const TRxOptions& opt, std::string_view endText, double endTime);
   static std::string LineEndFor(const TRxOptions& opt, std::string_view endText, double endTime);
+  std::string StatusLineText(std::string_view text, bool withTime, double lastTime) const;
+  // Commands of the window thread that wait for the batch under way.
+  void RunWaitingCommands();
+  void ApplyClear();
+  std::size_t SignalSource(std::uint8_t dir) const { return dir < kSignalSources ? dir : 0; }
+
+  // Fast path (RxPlainRun.cpp): records from index on that no rule can
+  // stop, rendered straight from the byte table.
+  int PlainRunLength(const ReceiveRing& ring, int index, int end) const;
+  void RenderPlainRun(const ReceiveRing& ring, int index, int count);
+  void BuildPlainTable();
 
   TTraceSink& trace_;
   std::atomic<TStreamSink*> stream_;
   std::atomic<TRawSink*> raw_{nullptr};
+  TRelayStage relay_;
 
-  mutable std::mutex optionsLock_;  // guards published_, ports, hooks
-  std::mutex relayLock_;            // held while bytes are handed to a port
-  std::string relayToA_;            // received on B, waiting for port A's slot
-  std::string relayToB_;
+  mutable std::mutex optionsLock_;  // guards published_, hooks
   TRxOptions published_;
+  std::atomic<std::uint64_t> publishedVersion_{1};
+  std::uint64_t snapshotVersion_ = 0;
   TRxOptions opt_;  // the consumer's snapshot for the current batch
   bool startCharsUsed_ = false;
   bool stopCharsUsed_ = false;
-  TTxPort* portA_ = nullptr;
-  TTxPort* portB_ = nullptr;
   std::function<void(const ReceiveRing&, int, int)> forward_;
   std::function<void(int, int, int)> serviceCounters_;
 
-  std::atomic<bool> pauseActive_{false};
+  // Window-thread commands in order with the records: between batches they
+  // run at once, during a batch the consumer runs them at its end.
+  struct TStatusLine {
+    std::string Text;
+    bool WithTime = false;
+    TColor Color = clGreen;
+  };
+  mutable std::mutex stateLock_;
+  bool inBatch_ = false;               // guarded by stateLock_
+  std::vector<TStatusLine> waiting_;  // guarded by stateLock_
+  std::atomic<bool> clearRequested_{false};
   std::atomic<bool> lineResetRequested_{false};
-  std::atomic<int> protResetRequested_{-1};
-  std::atomic<bool> protActiveShown_{false};
-  std::atomic<int> soundCount_{0};
-  std::atomic<double> lastRecTime_{0.0};
 
-  // Consumer-thread state.
+  std::atomic<bool> pauseActive_{false};
+  std::atomic<int> soundCount_{0};
+  std::atomic<bool> protActive_{false};
+  std::array<std::atomic<std::uint64_t>, rtFQMess + 1> skipped_{};
+
+  // Consumer-thread state (also read under stateLock_ between batches).
   std::optional<TSeriellData> lastRec_;  // a copy: the slot may be reused
-  std::uint16_t prevSignals_ = 0;
+  static constexpr std::size_t kSignalSources = 9;
+  std::array<std::uint16_t, kSignalSources> prevSignals_{};
+  std::size_t lastSignalSource_ = 0;
   int lineChars_ = 0;
   bool lineOpen_ = false;
   TColor lineColor_ = clBlack;
-  bool protActive_ = false;
   std::string pending_;
   TColor currentColor_ = clBlack;
   bool logRecord_ = true;  // the record being rendered goes to the logs
@@ -147,4 +183,10 @@ class TReceivePipeline {
   std::string batchText_;
   TColor batchColor_ = clBlack;
   bool batchToLog_ = true;
+  // Byte texts of the current page for the fast path; Len 0: not plain.
+  struct TPlainText {
+    char Text[15];
+    std::uint8_t Len;
+  };
+  std::array<TPlainText, 256> plain_{};
 };

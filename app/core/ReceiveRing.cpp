@@ -2,29 +2,43 @@
 
 #include <algorithm>
 
-#include "core/DateTime.h"
-
 ReceiveRing::ReceiveRing() : records_(new TSeriellData[Size + 1]) {}
 
-int ReceiveRing::ClaimSlot() {
-  std::lock_guard lock(claimLock_);
-  const std::uint64_t claimed = claimed_.load(std::memory_order_relaxed);
-  if (claimed - read_.load(std::memory_order_acquire) >= static_cast<std::uint64_t>(Size)) {
-    lost_.fetch_add(1, std::memory_order_relaxed);
-    lostTotal_.fetch_add(1, std::memory_order_relaxed);
-    return -1;
-  }
-  const int index = static_cast<int>(claimed % Size);
-  TSeriellData& slot = records_[index];
-  slot.Ready = 0;
-  // The wall clock may step back (NTP); the trace must not.
-  lastStamp_ = std::max(lastStamp_, NowDateTime());
-  slot.Time = lastStamp_;
-  claimed_.store(claimed + 1, std::memory_order_seq_cst);
-  return index;
+void ReceiveRing::CountLost(std::uint64_t count) {
+  lost_.fetch_add(count, std::memory_order_relaxed);
+  lostTotal_.fetch_add(count, std::memory_order_relaxed);
 }
 
-void ReceiveRing::CommitSlot() { committed_.fetch_add(1, std::memory_order_seq_cst); }
+int ReceiveRing::ClaimSlot() {
+  int first = 0;
+  double stamp = 0.0;
+  if (ClaimRun(1, first, stamp) == 0) return -1;
+  TSeriellData& slot = records_[first];
+  slot.Ready = 0;
+  slot.Time = stamp;
+  return first;
+}
+
+int ReceiveRing::ClaimRun(int count, int& first, double& stamp) {
+  if (count <= 0) return 0;
+  std::lock_guard lock(claimLock_);
+  const std::uint64_t claimed = claimed_.load(std::memory_order_relaxed);
+  const std::uint64_t used = claimed - read_.load(std::memory_order_acquire);
+  const std::uint64_t room = used < static_cast<std::uint64_t>(Size) ? Size - used : 0;
+  const int granted = static_cast<int>(std::min<std::uint64_t>(room, static_cast<std::uint64_t>(count)));
+  if (granted < count) CountLost(static_cast<std::uint64_t>(count - granted));
+  if (granted == 0) return 0;
+  first = static_cast<int>(claimed % Size);
+  stamp = clock_.Now();
+  claimed_.store(claimed + static_cast<std::uint64_t>(granted), std::memory_order_seq_cst);
+  return granted;
+}
+
+void ReceiveRing::CommitSlot() { CommitRun(1); }
+
+void ReceiveRing::CommitRun(int count) {
+  if (count > 0) committed_.fetch_add(static_cast<std::uint64_t>(count), std::memory_order_seq_cst);
+}
 
 bool ReceiveRing::Put(const TSeriellData& record, bool keepTime) {
   const int index = ClaimSlot();
@@ -65,4 +79,9 @@ void ReceiveRing::ResetTo(std::uint64_t position) {
   claimed_ = position;
   committed_ = position;
   read_ = position;
+}
+
+void ReceiveRing::SetClock(TRecordClock clock) {
+  std::lock_guard lock(claimLock_);
+  clock_ = std::move(clock);
 }

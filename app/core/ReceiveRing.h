@@ -1,5 +1,5 @@
 // The one road by which received data of every source reaches the window:
-// producers claim a slot, fill it, set Ready last and commit; one consumer
+// producers claim slots, fill them, set Ready last and commit; one consumer
 // hands committed slots out in batches.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "SeriellData.h"
+#include "core/RecordClock.h"
 
 class ReceiveRing {
  public:
@@ -26,6 +27,14 @@ class ReceiveRing {
   void CommitSlot();
   TSeriellData& Slot(int index) { return records_[index]; }
   const TSeriellData& Slot(int index) const { return records_[index]; }
+
+  // A run of slots under one lock: claims up to count slots, slot k of the
+  // run being (first + k) % Size, and returns how many; what did not fit is
+  // dropped and counted. stamp is the one time of the whole run, taken
+  // inside the claim. The producer fills every slot (Time included) and
+  // commits the run once.
+  int ClaimRun(int count, int& first, double& stamp);
+  void CommitRun(int count);
 
   // Claims, copies the record (keeping the stamped time unless keepTime),
   // sets Ready last and commits. False when the record was dropped.
@@ -46,10 +55,14 @@ class ReceiveRing {
   std::uint64_t TakeLostCount() { return lost_.exchange(0); }
   std::uint64_t LostTotal() const { return lostTotal_.load(); }
 
-  // For tests: pretend the counters already stand at this position.
+  // For tests: pretend the counters already stand at this position; stamp
+  // with this clock.
   void ResetTo(std::uint64_t position);
+  void SetClock(TRecordClock clock);
 
  private:
+  void CountLost(std::uint64_t count);
+
   std::unique_ptr<TSeriellData[]> records_;
   std::mutex claimLock_;
   std::atomic<std::uint64_t> claimed_{0};
@@ -57,5 +70,5 @@ class ReceiveRing {
   std::atomic<std::uint64_t> read_{0};
   std::atomic<std::uint64_t> lost_{0};
   std::atomic<std::uint64_t> lostTotal_{0};
-  double lastStamp_ = 0.0;  // guarded by claimLock_
+  TRecordClock clock_;  // guarded by claimLock_
 };

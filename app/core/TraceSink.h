@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <string_view>
 #include <thread>
 
@@ -14,6 +15,8 @@ class TTraceSink {
   virtual void AppendText(std::string_view text, TColor color) = 0;
   // Whether the trace's last line is empty, counting text not yet shown.
   virtual bool LastLineEmpty() const = 0;
+  // The trace is cleared here, in order with the runs around it.
+  virtual void ClearTrace() {}
 };
 
 class TStreamSink {
@@ -35,6 +38,9 @@ class TTxPort {
   virtual ~TTxPort() = default;
   virtual bool CanAddTxOut() const = 0;
   virtual void AddTxOut(const std::string_view data) = 0;
+  // Bytes handed in and not written yet; the relay drops rather than let
+  // this grow without bound. A port that cannot tell says 0.
+  virtual std::size_t TxWaiting() const { return 0; }
   // Waits at most timeout for the slot to be free; true when it is. A port
   // that can tell when its slot frees overrides this, so that a relay of
   // single bytes is not held to one byte per polling step.

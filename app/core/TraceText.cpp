@@ -56,8 +56,14 @@ void TReceivePipeline::AppendLinePrefix(std::string& out, const TSeriellData& r,
     any = true;
   }
   if (opt_.chkProtZeitDiff && lastRec_ && lastRec_->Time > 0) {
-    const long long totalMs = std::llround(diff.Days * 86'400'000.0);
-    const long long minutes = static_cast<long long>(diff.Days * 1440.0);
+    // Rounded once, then split: rounding the milliseconds alone would
+    // carry into a minute the truncated minutes do not show.
+    long long totalMs = std::llround(diff.Days * 86'400'000.0);
+    if (totalMs < 0) {  // a clock set back, or records that brought their own times
+      out += '-';
+      totalMs = -totalMs;
+    }
+    const long long minutes = totalMs / 60'000;
     if (minutes > 0) {
       AppendDigits(out, minutes, 1);
       out += ':';

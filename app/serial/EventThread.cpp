@@ -132,14 +132,15 @@ void TEventThread::ServeOneEvent(std::stop_token stop) {
     TLineCounters counters;
     if (device.GetCounters(counters) == 0) decoder_.TakeCounters(counters);
   }
-  std::uint16_t overrun = decoder_.TakeOverrun();
-  const std::size_t n = decoder_.Decode(raw_.data(), got, decoded_.data());
-  for (std::size_t i = 0; i < n; ++i) {
-    const TDecodedByte& d = decoded_[i];
-    WriteRecord(d.IsData ? 1 : 0, d.Byte, static_cast<std::uint16_t>(d.LineFlags | overrun));
-    overrun = 0;
+  const std::uint16_t overrun = decoder_.TakeOverrun();
+  std::size_t n = decoder_.Decode(raw_.data(), got, decoded_.data());
+  if (n > 0) {
+    decoded_[0].LineFlags = static_cast<std::uint16_t>(decoded_[0].LineFlags | overrun);
+  } else if (signals_ != savedSignals_ || overrun != 0) {
+    decoded_[0] = {0, overrun, false};  // a record of the lines alone
+    n = 1;
   }
-  if (n == 0 && (signals_ != savedSignals_ || overrun != 0)) WriteRecord(0, 0, overrun);
+  WriteRecords(n);
   savedSignals_ = signals_;
 
   if ((events & peHangup) && got == 0) {
@@ -149,24 +150,32 @@ void TEventThread::ServeOneEvent(std::stop_token stop) {
   }
 }
 
-void TEventThread::WriteRecord(int count, std::uint8_t byte, std::uint16_t lineFlags) {
+// One claim per read: the bytes of one read arrived together and share its
+// time stamp; finer times would be invented.
+void TEventThread::WriteRecords(std::size_t n) {
+  if (n == 0) return;
   ReceiveRing& ring = port_.Ring();
-  // The ring stamps the time inside its claim, so ring order and time order
-  // agree across both ports.
-  const int index = ring.ClaimSlot();
-  if (index < 0) return;  // ring full: counted as lost by the ring
-  TSeriellData& r = ring.Slot(index);
-  r.Kind = 4;
-  r.RecType = rtSeriell;
-  r.Ident = 0;
-  r.Count = count;
-  r.Data.fill(0);
-  r.Data[0] = byte;
-  r.Dir = port_.Direction();
-  r.LineFlags = lineFlags;
-  r.Signals = signals_;
-  r.Info = 0;
-  r.SubMs = 0;
-  r.Ready = 1;
-  ring.CommitSlot();
+  int first = 0;
+  double stamp = 0.0;
+  const int granted = ring.ClaimRun(static_cast<int>(n), first, stamp);  // the rest is counted as lost
+  const std::uint8_t dir = port_.Direction();
+  for (int k = 0; k < granted; ++k) {
+    const TDecodedByte& d = decoded_[static_cast<std::size_t>(k)];
+    TSeriellData& r = ring.Slot((first + k) % ReceiveRing::Size);
+    r.Ready = 0;
+    r.Kind = 4;
+    r.RecType = rtSeriell;
+    r.Ident = 0;
+    r.Count = d.IsData ? 1 : 0;
+    r.Data.fill(0);
+    r.Data[0] = d.Byte;
+    r.Dir = dir;
+    r.LineFlags = d.LineFlags;
+    r.Signals = signals_;
+    r.Info = 0;
+    r.Time = stamp;
+    r.SubMs = 0;
+    r.Ready = 1;
+  }
+  ring.CommitRun(granted);
 }

@@ -1,6 +1,7 @@
-// The receive thread of one port: waits for its events, reads at most 128
-// bytes a wake-up and writes one ring record per byte, or one per change of
-// the modem inputs. It never allocates while the port is open.
+// The receive thread of one port: waits for its events, reads at most
+// kReadMax bytes a wake-up and writes one ring record per byte, or one per
+// change of the modem inputs, claiming the read's records at once. It never
+// allocates while the port is open.
 #pragma once
 
 #include <array>
@@ -13,7 +14,7 @@ class TSeriell;
 
 class TEventThread {
  public:
-  static constexpr std::size_t kReadMax = 128;
+  static constexpr std::size_t kReadMax = 4096;
 
   explicit TEventThread(TSeriell& port);
   ~TEventThread();
@@ -29,7 +30,8 @@ class TEventThread {
   void ServeOneEvent(std::stop_token stop);
   void StartSession();
   void FollowModemLines();
-  void WriteRecord(int count, std::uint8_t byte, std::uint16_t lineFlags);
+  // Records for decoded_[0 … n).
+  void WriteRecords(std::size_t n);
 
   TSeriell& port_;
   unsigned session_ = 0;

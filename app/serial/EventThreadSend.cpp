@@ -38,6 +38,7 @@ void TEventThreadSend::Loop(std::stop_token stop) {
     block_.swap(txBuffer_);
     txBuffer_.clear();
     if (!block_.empty()) SendBlock(block_, stop);
+    port_.TxBlockDone(block_.size());
     block_.clear();
     // Woken at once when a block is handed in.
     if (txBuffer_.empty()) port_.WaitForTxOut(stop, std::chrono::milliseconds(2));

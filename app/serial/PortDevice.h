@@ -3,6 +3,7 @@
 // the same interface. Every call returns 0 or an errno value.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -56,6 +57,11 @@ class TPortDevice {
   // Raw bytes, error marks on (0xFF 0x00 x before a faulty byte, 0xFF 0xFF
   // for a data byte 0xFF), parity marked even when it is not checked.
   virtual int Configure(const TLineSettings& settings) = 0;
+  // The rate the driver runs at after Configure; ENOTTY where it cannot say.
+  virtual int ActualBaudrate(int& rate) {
+    rate = 0;
+    return ENOTTY;
+  }
   // Discards pending input and output.
   virtual int Purge() = 0;
 
@@ -80,3 +86,10 @@ class TPortDevice {
   // ENOTTY where the device keeps no error counters.
   virtual int GetCounters(TLineCounters& counters) = 0;
 };
+
+// Whether a driver's rate is the one asked for, within what a UART at the
+// other end still reads without errors.
+inline bool BaudrateTaken(int requested, int actual) {
+  const long long difference = static_cast<long long>(requested) - actual;
+  return (difference < 0 ? -difference : difference) * 100 <= static_cast<long long>(requested) * 2;
+}

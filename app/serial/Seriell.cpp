@@ -89,6 +89,7 @@ void TSeriell::AddTxOut(std::string_view data) {
   {
     std::lock_guard lock(txLock_);
     addTxOut_.append(data);
+    txWaiting_.fetch_add(data.size());
   }
   txChanged_.notify_all();
 }
@@ -168,8 +169,14 @@ void TSeriell::OpenDevice() {
 void TSeriell::ApplySettings() {
   if (settings_.Baudrate <= 0) {
     Fail(EINVAL, "baud rate");
+  } else if (const int configured = device_->Configure(settings_); configured != 0) {
+    Fail(configured, "line settings");
   } else {
-    Fail(device_->Configure(settings_), "line settings");
+    // A driver may answer a rate it cannot make with another one.
+    int actual = 0;
+    if (device_->ActualBaudrate(actual) == 0 && !BaudrateTaken(settings_.Baudrate, actual))
+      Fail(EINVAL, "baud rate " + std::to_string(settings_.Baudrate) + " not taken, the driver set " +
+                       std::to_string(actual));
   }
   // Once a flow mode was set, writes give up after 10 s; fcNone keeps the
   // limit that was set before.

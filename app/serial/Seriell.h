@@ -56,6 +56,7 @@ class TSeriell final : public TTxPort {
   std::string AddTxOutText() const;
   bool CanAddTxOut() const override;
   bool WaitCanAddTxOut(std::chrono::milliseconds timeout) override;
+  std::size_t TxWaiting() const override { return txWaiting_.load(); }
 
   // --- operations (window thread) ---
   // Closes if open, then opens when active.
@@ -93,6 +94,8 @@ class TSeriell final : public TTxPort {
   void Fail(int code, std::string_view what);
   // Moves the slot's data to the end of buffer and frees the slot.
   void TakeOverTxOut(std::string& buffer);
+  // A block taken over has been written or given up.
+  void TxBlockDone(std::size_t size) { txWaiting_.fetch_sub(size); }
   // Waits until data is handed in, at most timeout.
   void WaitForTxOut(std::stop_token stop, std::chrono::milliseconds timeout);
   // Writes one byte; false when it did not leave.
@@ -129,6 +132,7 @@ class TSeriell final : public TTxPort {
   mutable std::mutex txLock_;
   std::condition_variable_any txChanged_;
   std::string addTxOut_;
+  std::atomic<std::size_t> txWaiting_{0};
 
   std::mutex partnerLock_;  // held while the partner is used
   TSeriell* partner_ = nullptr;

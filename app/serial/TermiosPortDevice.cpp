@@ -106,6 +106,16 @@ int TTermiosPortDevice::Configure(const TLineSettings& settings) {
   return ioctl(fd_, TCSETS2, &t) == 0 ? 0 : errno;
 }
 
+int TTermiosPortDevice::ActualBaudrate(int& rate) {
+  rate = 0;
+  std::shared_lock lock(ioLock_);
+  if (fd_ < 0) return EBADF;
+  termios2 t{};
+  if (ioctl(fd_, TCGETS2, &t) != 0) return errno;
+  rate = static_cast<int>(t.c_ospeed);
+  return 0;
+}
+
 int TTermiosPortDevice::Purge() {
   std::shared_lock lock(ioLock_);
   if (fd_ < 0) return EBADF;

@@ -19,6 +19,7 @@ class TTermiosPortDevice final : public TPortDevice {
   int Close() override;
   bool IsOpen() const override;
   int Configure(const TLineSettings& settings) override;
+  int ActualBaudrate(int& rate) override;
   int Purge() override;
   unsigned WaitEvent(int& error) override;
   void ReleaseWaits() override;

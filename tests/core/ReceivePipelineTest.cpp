@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "PipelineFixture.h"
@@ -199,9 +201,7 @@ TEST_F(PipelineTest, RelayedByteIsSentOnBeforeItIsShownAndSignalsAreNotSent) {
   options.WorkMode = 200;
   relay.SetOptions(options);
   relay.SetRelayPorts(&portA, &portB);
-  TSeriellData p = Byte('p', dirPortA, At());
-  p.Signals = msCTS2;  // records carry the lines' state as it stands
-  for (const TSeriellData& r : {Byte('s', dirPortB, At()), Signals(msCTS2, dirNone, At()), p}) {
+  for (const TSeriellData& r : {Byte('s', dirPortB, At()), Signals(msCTS2, dirNone, At()), Byte('p', dirPortA, At())}) {
     const int i = ring.ClaimSlot();
     ring.Slot(i) = r;
     ring.CommitSlot();
@@ -227,7 +227,8 @@ TEST_F(PipelineTest, RelayGoesOnWhileTheDisplayIsPaused) {
   pipeline.SetPaused(true);
   Deliver({Byte('s', dirPortB, At()), Byte('p', dirPortA, At()), Byte('t', dirPortB, At())});
   EXPECT_EQ(sink.All, "");
-  EXPECT_EQ(journal, "AsBpAt");
+  // Once per batch and port.
+  EXPECT_EQ(journal, "AstBp");
 }
 
 TEST_F(PipelineTest, RelayInAUsbModeSendsNothing) {
@@ -246,4 +247,109 @@ TEST_F(PipelineTest, StatusLineClosesAnOpenLineFirst) {
   Deliver({Byte('a', dirPortA, At())});
   pipeline.ShowStatusLine("sent", false);
   EXPECT_EQ(sink.Runs.back(), (TRecordedRun{"\r\nsent\r\n", clGreen}));
+}
+
+TEST_F(PipelineTest, EachPortsSignalsAreComparedWithItsOwnLastWord) {
+  // Port A's thread reports its CTS high, port B's its CTS low; neither
+  // changes while they take turns.
+  TSeriellData a1 = Byte('a', dirPortA, At()), b1 = Byte('b', dirPortB, At());
+  TSeriellData a2 = Byte('c', dirPortA, At()), b2 = Byte('d', dirPortB, At());
+  a1.Signals = a2.Signals = msCTS1;
+  Deliver({a1, b1, a2, b2});
+  EXPECT_EQ(sink.All, "[CTS-ON]abcd");
+}
+
+TEST_F(PipelineTest, TimeDifferenceIsRoundedOnceThenSplit) {
+  options.chkProtZeitDiff = true;
+  options.chkDatenAend = true;
+  Apply();
+  Deliver({Byte('a', dirPortA, At()), Byte('b', dirPortB, At(59.9996)), Byte('c', dirPortA, At(179.9996))});
+  EXPECT_EQ(sink.All, "a\r\n1:00.000.000 : b\r\n2:00.000.000 : c");
+}
+
+namespace {
+// Acts as the window thread would while a batch is under way: its first run
+// triggers the command.
+class TCommandingSink : public TRecordingSink {
+ public:
+  std::function<void()> OnFirstRun;
+  void AppendText(std::string_view text, TColor color) override {
+    TRecordingSink::AppendText(text, color);
+    if (auto command = std::exchange(OnFirstRun, nullptr)) command();
+  }
+};
+
+class TRecordingStream : public TStreamSink {
+ public:
+  void WriteStreamData(std::string_view text, TColor) override { All += text; }
+  std::string All;
+};
+}  // namespace
+
+TEST_F(PipelineTest, AStatusLineDuringABatchFollowsTheBatchsText) {
+  TCommandingSink commanding;
+  TReceivePipeline p(commanding);
+  p.SetOptions(options);
+  commanding.OnFirstRun = [&] { p.ShowStatusLine("sent", false); };
+  for (const TSeriellData& r : {Byte('a', dirPortA, At()), Byte('b', dirPortB, At()), Byte('c', dirPortA, At())})
+    ASSERT_TRUE(ring.Put(r, true));
+  p.RxData(ring, 0, 3);
+  EXPECT_EQ(commanding.All, "abc\r\nsent\r\n");
+}
+
+TEST_F(PipelineTest, AClearDuringABatchDropsItsUnshownTextFromTheTraceOnly) {
+  TCommandingSink commanding;
+  TRecordingStream log;
+  TReceivePipeline p(commanding, &log);
+  options.chkTextBegin = true;
+  p.SetOptions(options);
+  commanding.OnFirstRun = [&] { p.ClearTrace(); };
+  for (const TSeriellData& r : {Byte('a', dirPortA, At()), Byte('b', dirPortB, At()), Byte('c', dirPortB, At())})
+    ASSERT_TRUE(ring.Put(r, true));
+  p.RxData(ring, 0, 3);
+  // "b" was rendered before the clear took effect; "c" starts a fresh line.
+  EXPECT_EQ(commanding.All, "> von PC : a|cleared|< von SPS : c");
+  EXPECT_EQ(log.All, "> von PC : ab< von SPS : c");
+  p.ClearTrace();  // between batches: at once
+  EXPECT_TRUE(commanding.All.ends_with("|cleared|"));
+}
+
+TEST_F(PipelineTest, RecordsOfOtherTypesAreCountedNotShown) {
+  TSeriellData can = Byte('x', dirUSBCAN1, At());
+  can.RecType = rtCAN;
+  TSeriellData fq = Byte('y', dirUSB1, At());
+  fq.RecType = rtFQMess;
+  TSeriellData odd = Byte('z', dirUSB1, At());
+  odd.RecType = 9;
+  Deliver({can, fq, odd, Byte('a', dirPortA, At())});
+  EXPECT_EQ(sink.All, "a");
+  EXPECT_EQ(pipeline.SkippedRecords(rtCAN), 1u);
+  EXPECT_EQ(pipeline.SkippedRecords(rtFQMess), 1u);
+  EXPECT_EQ(pipeline.SkippedRecords(rtBaudMess), 0u);
+  EXPECT_EQ(pipeline.SkippedRecords(9), 1u);
+}
+
+// One read's bytes share a time stamp: they go the fast way until a rule
+// can fire, and come out as the record-by-record rules would have them.
+TEST_F(PipelineTest, ARunOfOneReadStopsWhereverARuleCanFire) {
+  auto codes = std::make_shared<TCodeEntries>(*DefaultCodeEntries());
+  (*codes)['\n'].LineBreak = true;
+  options.Codes = codes;
+  options.chkZeichBegr = true;
+  options.CharLimit = 4;
+  options.chkTextBegin = true;
+  options.edtTextPC = "A";
+  Apply();
+  TSeriellData faulty = Byte('e', dirPortA, At());
+  faulty.LineFlags = sePE;
+  TSeriellData lines = Byte('f', dirPortA, At());
+  lines.Signals = msDSR1;
+  std::vector<TSeriellData> rest;
+  for (char c : std::string("ghi")) {
+    rest.push_back(Byte(static_cast<std::uint8_t>(c), dirPortA, At()));
+    rest.back().Signals = msDSR1;
+  }
+  Deliver({Byte('a', dirPortA, At()), Byte('b', dirPortA, At()), Byte('\n', dirPortA, At()), Byte('c', dirPortA, At()),
+           Byte('d', dirPortA, At()), faulty, lines, rest[0], rest[1], rest[2]});
+  EXPECT_EQ(sink.All, "A : ab[LF]\r\nA : cde[PE][DSR-ON]f\r\nA : ghi");
 }

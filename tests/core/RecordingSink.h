@@ -18,7 +18,12 @@ class TRecordingSink : public TTraceSink {
     Runs.push_back({std::string(text), color});
     All += text;
   }
-  bool LastLineEmpty() const override { return All.empty() || All.ends_with("\r\n"); }
+  bool LastLineEmpty() const override { return All.empty() || All.ends_with("\r\n") || All.ends_with(kCleared); }
+  void ClearTrace() override {
+    Runs.push_back({kCleared, clBlack});
+    All += kCleared;
+  }
+  static constexpr const char* kCleared = "|cleared|";
   std::vector<TRecordedRun> Runs;
   std::string All;
 };

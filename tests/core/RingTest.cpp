@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <set>
 #include <stdexcept>
 #include <thread>
@@ -127,8 +129,12 @@ TEST(RingConsumer, ManyProducersLoseAndDuplicateNothing) {
       }
     });
   producers.clear();
-  while (total.load() < kProducers * kPerProducer) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  // A lost record fails the test; it must not hang it.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (total.load() < kProducers * kPerProducer && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   consumer.Terminate();
+  ASSERT_EQ(total.load(), kProducers * kPerProducer);
   for (int p = 0; p < kProducers; ++p) {
     ASSERT_EQ(seen[p].size(), static_cast<std::size_t>(kPerProducer));
     for (int n = 0; n < kPerProducer; ++n) ASSERT_EQ(seen[p][n], n);
@@ -148,4 +154,79 @@ TEST(RingConsumer, LostRecordsAreReportedByTheRunningConsumer) {
   for (int i = 0; i < 400 && reported.load() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   consumer.Terminate();
   EXPECT_EQ(reported.load(), 7u);
+}
+
+TEST(Ring, ARunClaimTakesWhatFitsAndCountsTheRestExactly) {
+  ReceiveRing ring;
+  ring.ResetTo(ReceiveRing::Size - 2);
+  for (int i = 0; i < ReceiveRing::Size - 5; ++i) ASSERT_TRUE(ring.Put(Byte(1)));
+  int first = -1;
+  double stamp = 0.0;
+  EXPECT_EQ(ring.ClaimRun(8, first, stamp), 5);
+  EXPECT_EQ(first, (ReceiveRing::Size - 2 + ReceiveRing::Size - 5) % ReceiveRing::Size);
+  EXPECT_EQ(ring.TakeLostCount(), 3u);
+  EXPECT_EQ(ring.ClaimRun(1, first, stamp), 0);
+  EXPECT_EQ(ring.LostTotal(), 4u);
+  int start = 0;
+  EXPECT_EQ(ring.ReadyBatch(start), 0);  // claimed, not committed
+  ring.CommitRun(5);
+  EXPECT_EQ(ring.ReadyBatch(start), 2);  // up to the end of the ring
+  EXPECT_EQ(start, ReceiveRing::Size - 2);
+}
+
+namespace {
+// A clock whose steady time, system time and zone offset the test moves.
+struct TFakeClock {
+  std::chrono::steady_clock::time_point steady{std::chrono::hours(100)};
+  std::chrono::system_clock::time_point system{std::chrono::seconds(1'793'494'800)};  // 2026-10-25 01:00 UTC
+  long offset = 7200;
+  long offsetAfter = 3600;
+  std::int64_t switchAt = 1'793'494'800 + 1;  // the zone goes back an hour here
+
+  TRecordClock Clock() {
+    return TRecordClock({[this] { return steady; }, [this] { return system; },
+                         [this](std::int64_t s) { return s >= switchAt ? offsetAfter : offset; }});
+  }
+  void Advance(std::chrono::milliseconds ms) {
+    steady += ms;
+    system += ms;
+  }
+};
+double Seconds(double days) { return days * 86400.0; }
+}  // namespace
+
+TEST(RecordClock, TheLocalTimeGoesBackWithTheZoneButRecordsKeepMoving) {
+  TFakeClock fake;
+  TRecordClock clock = fake.Clock();
+  const double before = clock.Now();
+  fake.Advance(std::chrono::milliseconds(1500));
+  const double after = clock.Now();
+  fake.Advance(std::chrono::milliseconds(250));
+  const double later = clock.Now();
+  EXPECT_NEAR(Seconds(after - before), 1.5 - 3600.0, 1e-3);  // the wall clock, an hour back
+  EXPECT_NEAR(Seconds(later - after), 0.25, 1e-3);            // and on from there, not standing still
+}
+
+TEST(RecordClock, AClockSetBackNeverReordersAndOneSetForwardIsFollowed) {
+  TFakeClock fake;
+  fake.switchAt = INT64_MAX;
+  TRecordClock clock = fake.Clock();
+  const double start = clock.Now();
+  fake.steady += std::chrono::milliseconds(100);
+  fake.system -= std::chrono::seconds(30);
+  const double afterBack = clock.Now();
+  EXPECT_NEAR(Seconds(afterBack - start), 0.1, 1e-3);
+  fake.steady += std::chrono::milliseconds(100);
+  fake.system += std::chrono::seconds(90);
+  EXPECT_NEAR(Seconds(clock.Now() - start), 60.0, 1e-3);
+}
+
+TEST(Ring, StampsComeFromItsClock) {
+  TFakeClock fake;
+  ReceiveRing ring;
+  ring.SetClock(fake.Clock());
+  ASSERT_TRUE(ring.Put(Byte(1)));
+  fake.Advance(std::chrono::milliseconds(2000));
+  ASSERT_TRUE(ring.Put(Byte(2)));
+  EXPECT_NEAR(Seconds(ring.Slot(1).Time - ring.Slot(0).Time), 2.0 - 3600.0, 1e-3);
 }

@@ -136,6 +136,12 @@ int TFakePortDevice::Configure(const TLineSettings& settings) {
   return open_ ? 0 : EBADF;
 }
 
+int TFakePortDevice::ActualBaudrate(int& rate) {
+  std::lock_guard lock(lock_);
+  rate = forcedBaudrate_ != 0 ? forcedBaudrate_.load() : settings_.Baudrate;
+  return open_ ? 0 : EBADF;
+}
+
 int TFakePortDevice::Purge() {
   std::lock_guard lock(lock_);
   input_.clear();

@@ -3,6 +3,7 @@
 // layer does with error marks on and counts faults before it queues them.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -26,6 +27,9 @@ class TFakePortDevice final : public TPortDevice {
   void Vanish();
   void HoldWrites(bool hold);
   void FailOpenWith(int error) { failOpen_ = error; }
+  // A driver that runs at this rate whatever it is asked for (0: as asked).
+  void RunAtBaudrate(int rate) { forcedBaudrate_ = rate; }
+  int ActualBaudrate(int& rate) override;
 
   // Waits until the reader is back in its wait with nothing left to take,
   // so every record of what was pushed is in the ring.
@@ -76,6 +80,7 @@ class TFakePortDevice final : public TPortDevice {
   bool holdWrites_ = false;
   bool writerHeld_ = false;
   int failOpen_ = 0;
+  std::atomic<int> forcedBaudrate_{0};
   int openCount_ = 0;
   int lastWriteTimeout_ = -1;
   std::string path_;

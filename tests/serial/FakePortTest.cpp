@@ -335,3 +335,20 @@ TEST_F(SerialFakePort, FailedOpenLeavesThePortClosedWithErrorCodeReadOnce) {
   ASSERT_EQ(reports.Count(), 1u);
   EXPECT_EQ(reports.Reports()[0].Location, "23");
 }
+
+TEST_F(SerialFakePort, ABaudRateTheDriverDoesNotTakeIsReported) {
+  TReportCapture reports;
+  TFakePort a(ring, dirPortA);
+  a.Port->SetBaudrate(250000);
+  a.Fake->RunAtBaudrate(249000);  // within a UART's tolerance: taken
+  a.Port->SetActive(true);
+  EXPECT_EQ(reports.Count(), 0u);
+  a.Fake->RunAtBaudrate(9600);
+  a.Port->SetActive(true);
+  ASSERT_EQ(reports.Count(), 1u);
+  EXPECT_EQ(reports.Reports()[0].Location, "23");
+  EXPECT_NE(reports.Reports()[0].Message.find("baud rate 250000 not taken, the driver set 9600"), std::string::npos);
+  EXPECT_EQ(a.Port->ErrorCode(), EINVAL);
+  EXPECT_TRUE(a.Port->Opened());  // it runs, at the rate the driver chose
+  a.Port->SetActive(false);
+}

@@ -5,10 +5,12 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <future>
 #include <mutex>
 #include <random>
 #include <thread>
 
+#include "FakePortDevice.h"
 #include "SerialTestUtil.h"
 #include "core/ReceivePipeline.h"
 #include "serial/DemoLink.h"
@@ -139,4 +141,57 @@ TEST(SerialRelay, DemoLinkRunsBothSidesThroughThePorts) {
   }
   consumer.Terminate();
   EXPECT_EQ(reports.Count(), 0u);
+}
+
+// Port B stops taking data: the relay drops what does not fit, says so,
+// and neither the trace nor the closing waits for the port.
+TEST(SerialRelay, AStalledTargetCostsNeitherTheTraceNorTheClosing) {
+  TReportCapture reports;
+  TCollectingSink sink;
+  TReceivePipeline pipeline(sink);
+  TSerialThreadOut consumer([&](TSerialThreadOut& sender) { pipeline.RxData(sender); });
+  auto deviceA = std::make_unique<TFakePortDevice>();
+  auto deviceB = std::make_unique<TFakePortDevice>();
+  TFakePortDevice* fakeA = deviceA.get();
+  TFakePortDevice* fakeB = deviceB.get();
+  TSeriell a(consumer.Ring(), std::move(deviceA)), b(consumer.Ring(), std::move(deviceB));
+  a.SetDirection(dirPortA);
+  b.SetDirection(dirPortB);
+  b.IsPortB.store(true);
+  for (TSeriell* port : {&a, &b}) {
+    port->SetFlowMode(fcNone);
+    port->SetActive(true);
+  }
+  fakeB->HoldWrites(true);
+  TRxOptions options;
+  options.WorkMode = 200;
+  options.RelayPorts = true;
+  pipeline.SetOptions(options);
+  pipeline.SetRelayPorts(&a, &b);
+  consumer.Resume();
+
+  const std::size_t total = TRelayStage::kPendingLimit + 5000;
+  std::size_t pushed = 0;
+  for (int round = 0; pushed < total; ++round) {
+    for (int i = 0; i < 5000 && pushed < total; ++i, ++pushed) fakeA->PushByte(static_cast<std::uint8_t>('a' + i % 26));
+    ASSERT_TRUE(fakeA->Settle());
+    ASSERT_TRUE(WaitFor([&] { return sink.Pc().size() == pushed; })) << sink.Pc().size() << " of " << pushed;
+  }
+  ASSERT_TRUE(fakeB->WaitWriterHeld());
+  EXPECT_GE(pipeline.RelayDropped(), total - TRelayStage::kPendingLimit);
+
+  auto closing = std::async(std::launch::async, [&] {
+    pipeline.SetRelayPorts(nullptr, nullptr);
+    a.SetActive(false);
+    b.SetActive(false);
+    consumer.Terminate();
+  });
+  const bool closed = closing.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  if (!closed) fakeB->HoldWrites(false);  // let a faulty build finish the test
+  EXPECT_TRUE(closed);
+  closing.wait();
+  bool reported = false;
+  for (const auto& report : reports.Reports())
+    reported = reported || (report.Location == "1.2" && report.Message.find("port B took no more data") != std::string::npos);
+  EXPECT_TRUE(reported);
 }
