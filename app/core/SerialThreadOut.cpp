@@ -59,6 +59,13 @@ void TSerialThreadOut::Loop(std::stop_token stop) {
   setpriority(PRIO_PROCESS, 0, -1);
   while (!stop.stop_requested() && !AppClosing.load()) {
     ReportLost();
-    if (!DeliverOnce()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (DeliverOnce()) continue;
+    // A producer still filling the run it claimed finishes within
+    // microseconds; sleeping the idle 5 ms then would let a fast line
+    // overrun the ring.
+    if (ring_.ClaimIndex() != ring_.ReadIndex())
+      std::this_thread::sleep_for(std::chrono::microseconds(50));
+    else
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
 }

@@ -19,6 +19,8 @@ class TAnsiTerminal {
   static std::string Render(std::string_view text, TColor color, bool colours);
 
  private:
+  static void WriteTo(std::FILE* out, std::string_view text, TColor color, bool colours);
+
   std::FILE* out_;
   bool colours_;
 };

@@ -51,7 +51,7 @@ THeadlessApp::~THeadlessApp() {
   if (demo_) demo_->Stop();
   ClosePorts();
   AppClosing.store(true);
-  queue_.WakeAll();
+  queue_.Close();
   consumer_.Terminate();
 }
 
@@ -132,7 +132,7 @@ int THeadlessApp::Run() {
   if (!StartSource()) {
     ClosePorts();
     AppClosing.store(true);
-    queue_.WakeAll();
+    queue_.Close();
     consumer_.Terminate();
     return 1;
   }
@@ -154,7 +154,7 @@ int THeadlessApp::Run() {
   for (int i = 0; i < 50 && consumer_.Ring().ClaimIndex() != consumer_.Ring().ReadIndex(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   AppClosing.store(true);
-  queue_.WakeAll();
+  queue_.Close();
   consumer_.Terminate();
   Drain();
   logs_.Close();

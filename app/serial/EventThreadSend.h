@@ -1,5 +1,5 @@
 // The send thread of one port: takes over what is handed in through the
-// port's AddTxOut slot and writes it byte by byte, switching the transmit
+// port's AddTxOut slot and writes it in blocks, switching the transmit
 // direction of a two-wire bus around each block.
 #pragma once
 

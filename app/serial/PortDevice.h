@@ -76,6 +76,15 @@ class TPortDevice {
   virtual int Read(std::uint8_t* buffer, std::size_t max, std::size_t& got) = 0;
   // Writes one byte; timeoutMs 0 waits without limit (ETIMEDOUT otherwise).
   virtual int Write(std::uint8_t byte, int timeoutMs) = 0;
+  // Writes at least one byte of data (written tells how many), as many as
+  // the device takes at once; the same waits and results as Write.
+  virtual int WriteSome(const std::uint8_t* data, std::size_t size, std::size_t& written, int timeoutMs) {
+    written = 0;
+    if (size == 0) return 0;
+    const int result = Write(data[0], timeoutMs);
+    if (result == 0) written = 1;
+    return result;
+  }
   // True while written bytes have not left the transmitter yet.
   virtual int OutputPending(bool& pending) = 0;
 

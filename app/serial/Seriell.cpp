@@ -253,10 +253,11 @@ bool TSeriell::WaitForDsr() {
   }
 }
 
-bool TSeriell::WriteByte(std::uint8_t byte) {
+bool TSeriell::WriteSome(const std::uint8_t* data, std::size_t size, std::size_t& written) {
+  written = 0;
   TxEmpty.store(false);
   if (flowMode_.load() == fcDTR_DSR && !WaitForDsr()) return false;
-  const int result = device_->Write(byte, writeTimeoutMs_.load());
+  const int result = device_->WriteSome(data, size, written, writeTimeoutMs_.load());
   if (result == 0) return true;
   if (result == ECANCELED || result == EBADF) return false;  // being closed
   if (IsGone(result))

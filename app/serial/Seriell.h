@@ -98,8 +98,9 @@ class TSeriell final : public TTxPort {
   void TxBlockDone(std::size_t size) { txWaiting_.fetch_sub(size); }
   // Waits until data is handed in, at most timeout.
   void WaitForTxOut(std::stop_token stop, std::chrono::milliseconds timeout);
-  // Writes one byte; false when it did not leave.
-  bool WriteByte(std::uint8_t byte);
+  // Writes from data as much as the device takes at once (written); false
+  // when nothing left.
+  bool WriteSome(const std::uint8_t* data, std::size_t size, std::size_t& written);
   // Copies a CTS or DSR level of this port onto RTS or DTR of the partner.
   void MirrorToPartner(int line, bool on);
 

@@ -158,14 +158,25 @@ int TTermiosPortDevice::Read(std::uint8_t* buffer, std::size_t max, std::size_t&
 }
 
 int TTermiosPortDevice::Write(std::uint8_t byte, int timeoutMs) {
+  std::size_t written = 0;
+  return WriteSome(&byte, 1, written, timeoutMs);
+}
+
+int TTermiosPortDevice::WriteSome(const std::uint8_t* data, std::size_t size, std::size_t& written, int timeoutMs) {
+  written = 0;
+  if (size == 0) return 0;
   std::shared_lock lock(ioLock_);
   if (fd_ < 0) return EBADF;
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     if (released_.load()) return ECANCELED;
-    if (::write(fd_, &byte, 1) == 1) return 0;
-    if (errno != EAGAIN && errno != EINTR) return errno;
+    const ssize_t n = ::write(fd_, data, size);
+    if (n > 0) {
+      written = static_cast<std::size_t>(n);
+      return 0;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EINTR) return errno;
     int wait = -1;
     if (timeoutMs > 0) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();

@@ -25,6 +25,7 @@ class TTermiosPortDevice final : public TPortDevice {
   void ReleaseWaits() override;
   int Read(std::uint8_t* buffer, std::size_t max, std::size_t& got) override;
   int Write(std::uint8_t byte, int timeoutMs) override;
+  int WriteSome(const std::uint8_t* data, std::size_t size, std::size_t& written, int timeoutMs) override;
   int OutputPending(bool& pending) override;
   int GetModemLines(unsigned& lines) override;
   int SetModemLine(unsigned line, bool on) override;

@@ -30,7 +30,7 @@ void TFrmMain::StartReceiving() {
 void TFrmMain::StopReceiving() {
   AppClosing.store(true);
   queue_.SetNotify(nullptr);
-  queue_.WakeAll();
+  queue_.Close();
   if (demo_) demo_->Stop();
   consumer_.Terminate();
 }
@@ -43,7 +43,14 @@ void TFrmMain::DrainRuns() {
   queue_.Take(runs_);
   if (runs_.empty()) return;
   ed1->BeginUpdate();
-  for (const TTextRun& run : runs_) AppendText(ed1, run.Text, run.Color);
+  for (const TTextRun& run : runs_) {
+    if (run.ClearsTrace) {
+      ed1->Clear();
+      lastLineIdx_ = 0;
+      searchPos_ = -1;
+    }
+    AppendText(ed1, run.Text, run.Color);
+  }
   ed1->EndUpdate();
 }
 

@@ -24,6 +24,8 @@ int TFrmMain::AppendText(TTracePane* pane, std::string_view text, TColor color) 
     const bool caretOnly = !pane->HasSelection();
     const bool caretOnLastLine = pane->Buffer().LineOf(pane->CaretPos()) == pane->LineCount() - 1;
 
+    pane->AppendRun(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), shown, color);
+    // Trimmed after the append, so the pane never stands over its limit.
     const qsizetype length = pane->Length();
     const bool limited = uiZeit_->chkLogBegrenzen->isChecked();
     const qsizetype keep = limited ? (length > kLimitChars ? kLimitKeep : -1)
@@ -32,8 +34,6 @@ int TFrmMain::AppendText(TTracePane* pane, std::string_view text, TColor color) 
       TrimPane(pane, length - keep);
       WriteErrorLog("Protocol delete characters (too much in the protocol).");
     }
-
-    pane->AppendRun(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), shown, color);
     const bool alwaysScroll = uiTamarik_->chkProtScroll->isChecked();
     if (alwaysScroll || (hasLineEnd && caretOnly && caretOnLastLine)) pane->FollowEnd();
     if (alwaysScroll) TrimForScrolling(pane);

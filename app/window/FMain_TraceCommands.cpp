@@ -72,8 +72,9 @@ void TFrmMain::btnPauseClick() {
 
 void TFrmMain::btnLoeschClick() {
   ed1->Clear();
-  queue_.Clear();
-  pipeline_.RequestLineReset();
+  // The pipeline drops what it rendered before the click, in order with the
+  // records, and the next record starts a fresh line.
+  pipeline_.ClearTrace();
   lastLineIdx_ = 0;
   searchPos_ = -1;
   if (uiZeit_->chkProtZyk->isChecked()) ArmPeriodicDateEntry();

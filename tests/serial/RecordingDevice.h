@@ -41,6 +41,9 @@ class TRecordingDevice final : public TPortDevice {
     return result;
   }
   int Write(std::uint8_t byte, int timeoutMs) override { return inner_.Write(byte, timeoutMs); }
+  int WriteSome(const std::uint8_t* data, std::size_t size, std::size_t& written, int timeoutMs) override {
+    return inner_.WriteSome(data, size, written, timeoutMs);
+  }
   int OutputPending(bool& pending) override { return inner_.OutputPending(pending); }
   int GetModemLines(unsigned& lines) override { return inner_.GetModemLines(lines); }
   int SetModemLine(unsigned line, bool on) override { return inner_.SetModemLine(line, on); }

@@ -23,7 +23,7 @@ std::string Pattern(qsizetype length) {
 
 }  // namespace
 
-TEST_F(WindowTest, LimitDeletesOldestTextBeforeAppendingAndLogsIt) {
+TEST_F(WindowTest, LimitDeletesOldestTextAsSoonAsThePaneIsOverAndLogsIt) {
   QTemporaryDir dir;
   SetErrorLogFile((dir.path() + "/TamarikErr.log").toStdString());
   SetErrorLogEnabled(true);
@@ -31,7 +31,7 @@ TEST_F(WindowTest, LimitDeletesOldestTextBeforeAppendingAndLogsIt) {
 
   const std::string full = Pattern(1'000'001);
   Append(full);
-  ASSERT_EQ(Pane()->Length(), 1'000'001);  // measured before the append: nothing trimmed yet
+  ASSERT_EQ(Pane()->Length(), 980'000);  // measured after the append: never over the limit
   Append("XYZ", clRed);
   SetErrorLogEnabled(false);
 
@@ -51,12 +51,13 @@ TEST_F(WindowTest, LimitDeletesOldestTextBeforeAppendingAndLogsIt) {
 
 TEST_F(WindowTest, LimitKeepsAMillionCharactersAndIsOffWhenUnchecked) {
   Append(Pattern(1'000'000));
+  EXPECT_EQ(Pane()->Length(), 1'000'000);  // a million is not yet too much
   Append("a");
-  EXPECT_EQ(Pane()->Length(), 1'000'001);  // a million is not yet too much
+  EXPECT_EQ(Pane()->Length(), 980'000);
 
   Check("chkLogBegrenzen")->setChecked(false);
-  Append("b");
-  EXPECT_EQ(Pane()->Length(), 1'000'002);
+  Append(Pattern(30'000));
+  EXPECT_EQ(Pane()->Length(), 1'010'000);
 }
 
 TEST_F(WindowTest, CaretOnLastLineFollowsNewLines) {
