@@ -68,7 +68,7 @@ class TLanguage {
   };
 
   std::string UserText(int id);
-  void AddMissingText(int block, int r, const std::string& english);
+  void AddMissingTexts(TUserLanguage& user);
 
   mutable std::mutex lock_;
   std::filesystem::path file_;
