@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "core/ErrorReport.h"
+#include "core/InstallPaths.h"
 #include "core/LanguageFile.h"
 #include "core/TextTable.h"
 
@@ -51,7 +52,14 @@ std::filesystem::path TLanguage::DefaultFilePath() {
   const std::filesystem::path program =
       length > 0 ? std::filesystem::path(std::string(buffer.data(), static_cast<size_t>(length))).parent_path()
                  : std::filesystem::current_path(ec);
-  return program / "Language.txt";
+  const std::filesystem::path file = LanguageFileFor(program.string());
+  if (file.parent_path() == program) return file;
+  // The user's own copy, started from the templates the installation ships.
+  if (MakeUserConfigDirectory().empty()) return file;
+  const std::string templates = InstalledLanguageTemplates(program.string());
+  if (!templates.empty() && !std::filesystem::exists(file, ec))
+    std::filesystem::copy_file(templates, file, std::filesystem::copy_options::skip_existing, ec);
+  return file;
 }
 
 void TLanguage::SetFile(std::filesystem::path languageFile) {

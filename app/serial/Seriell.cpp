@@ -8,6 +8,7 @@
 #include "core/ErrorReport.h"
 #include "serial/EventThread.h"
 #include "serial/EventThreadSend.h"
+#include "serial/PortPermission.h"
 #include "serial/ReceiveRing.h"
 #include "serial/TermiosPortDevice.h"
 
@@ -220,6 +221,8 @@ void TSeriell::Fail(int code, std::string_view what) {
   text += what;
   text += "): ";
   text += std::system_category().message(code);
+  // A bare "Permission denied" leaves a new user stuck; the group is the answer.
+  if (what == "open" && (code == EACCES || code == EPERM)) text += "; " + PortPermissionHint("/dev/" + Port());
   ReportError("23", text);
 }
 
