@@ -1,7 +1,5 @@
 #include "core/CodeEntries.h"
 
-#include <cstdio>
-
 namespace {
 
 std::array<std::string, 256> MakeAsciiNames() {
@@ -9,26 +7,13 @@ std::array<std::string, 256> MakeAsciiNames() {
       "[NUL]", "[SOH]", "[STX]", "[ETX]", "[EOT]", "[ENQ]", "[ACK]", "[BEL]", "[BS]",  "[HT]",  "[LF]",
       "[VT]",  "[FF]",  "[CR]",  "[SO]",  "[SI]",  "[DLE]", "[DC1]", "[DC2]", "[DC3]", "[DC4]", "[NAK]",
       "[SYN]", "[ETB]", "[CAN]", "[EM]",  "[SUB]", "[ESC]", "[FS]",  "[GS]",  "[RS]",  "[US]"};
-  // Each name is constructed in place, never assigned over an empty string: GCC 12's
-  // -Wrestrict misreads libstdc++'s _M_replace after inlining at -O2/-O3 (its bug 105329).
   std::array<std::string, 256> names;
-  for (int b = 0; b < 256; ++b) {
-    if (b < 32) {
-      names[b] = std::string(control[b]);
-    } else if (b == 32) {
-      names[b] = std::string("[ ]");
-    } else if (b == 0x60) {
-      names[b] = std::string(1, '\'');  // an apostrophe, the same text as 39, not a grave accent
-    } else if (b <= 126) {
-      names[b] = std::string(1, static_cast<char>(b));
-    } else if (b == 127) {
-      names[b] = std::string("[DEL]");
-    } else {
-      char bracketed[8];
-      const int length = std::snprintf(bracketed, sizeof bracketed, "[%d]", b);
-      names[b] = std::string(bracketed, static_cast<std::size_t>(length));
-    }
-  }
+  for (int b = 0; b < 32; ++b) names[b] = control[b];
+  names[32] = "[ ]";
+  for (int b = 33; b <= 126; ++b) names[b] = std::string(1, static_cast<char>(b));
+  names[0x60] = "'";  // an apostrophe, the same text as 39, not a grave accent
+  names[127] = "[DEL]";
+  for (int b = 128; b <= 255; ++b) names[b] = "[" + std::to_string(b) + "]";
   return names;
 }
 
