@@ -1,4 +1,6 @@
 // The program body: the window when there is a display, the terminal trace otherwise.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +9,8 @@
 
 #include "core/AppFlags.h"
 #include "core/CommandLine.h"
+#include "core/InstallPaths.h"
+#include "core/Language.h"
 #include "headless/HeadlessCommandLine.h"
 #include "headless/HeadlessApp.h"
 #include "headless/HeadlessStartup.h"
@@ -34,14 +38,23 @@ int main(int argc, char** argv) {
   ServiceMode = switches.ServiceMode;
   const THeadlessCommandLine cl = ParseHeadlessCommandLine(args, HasDisplay());
   if (!cl.Error.empty()) {
-    std::fprintf(stderr, "%s\n%s\n", cl.Error.c_str(), HeadlessUsage());
+    std::fprintf(stderr, "tamarik: %s\nTry 'tamarik --help'.\n", cl.Error.c_str());
     return 2;
   }
-  // "--help" also prints the options; like "/?" it shows the version and the
-  // program then runs on.
-  if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+  if (cl.Help) {
     std::puts(HeadlessUsage());
-    std::fflush(stdout);
+    return 0;
+  }
+  if (cl.Version) {
+    std::printf("tamarik %s\n", TLanguage::RunningVersion().c_str() + 2);  // without the "V "
+    return 0;
+  }
+  // From the menu there is no meaningful working folder: the user's
+  // configuration folder takes its place for Tamarik.ini and the error log.
+  if (cl.Desktop) {
+    const std::string config = MakeUserConfigDirectory();
+    if (config.empty() || ::chdir(config.c_str()) != 0)
+      std::fprintf(stderr, "tamarik: cannot use the configuration folder %s\n", UserConfigDirectory().c_str());
   }
 #ifdef TAMARIK_HAS_WINDOW
   if (!cl.Headless) return RunWindow(argc, argv, cl.DemoAsked);

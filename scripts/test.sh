@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test: a normal build, then
-# AddressSanitizer + UndefinedBehaviorSanitizer, then the thread tests under
-# ThreadSanitizer.
+# Installs what is missing, builds and runs every test: AddressSanitizer +
+# UndefinedBehaviorSanitizer, then the thread tests under ThreadSanitizer,
+# then a Release build (-O3) as a packager makes it, so the optimiser's
+# warnings stay errors too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -18,6 +19,6 @@ bash scripts/build.sh build-tsan -DTAMARIK_SANITIZE=thread -DTAMARIK_BENCH=OFF -
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R 'Ring|Consumer|Thread|Serial|Port|Relay'
 
-echo "== tests"
-bash scripts/build.sh build
-ctest --test-dir build --output-on-failure -j "$jobs"
+echo "== tests (Release)"
+bash scripts/build.sh build-release -DCMAKE_BUILD_TYPE=Release
+ctest --test-dir build-release --output-on-failure -j "$jobs"

@@ -68,8 +68,10 @@ void TErrorReport::TState::StoreLocked(double now, const std::string& value) {
     return;
   }
   if (!IniWritable()) return;
-  AddErrorsInternEntry(*Ini, now, value);
-  if (!Ini->UpdateFile()) Log->Write("ErrorsIntern not written: " + Ini->LastError(), now);
+  // Only the new entry goes to the file as it is now: another instance's or
+  // the user's changes since the start stay.
+  const bool written = Ini->UpdateKeysInFile([&](TIniFile& ini) { AddErrorsInternEntry(ini, now, value); });
+  if (!written) Log->Write("ErrorsIntern not written: " + Ini->LastError(), now);
 }
 
 void TErrorReport::TState::Report(std::string_view location, std::string_view message) {
@@ -151,8 +153,10 @@ void TErrorReport::AttachIni(std::shared_ptr<TIniFile> ini) {
   std::vector<std::pair<double, std::string>> pending;
   pending.swap(state_->Pending);
   if (pending.empty() || !state_->IniWritable()) return;
-  for (const auto& [now, value] : pending) AddErrorsInternEntry(*state_->Ini, now, value);
-  if (!state_->Ini->UpdateFile()) state_->Log->Write("ErrorsIntern not written: " + state_->Ini->LastError());
+  const bool written = state_->Ini->UpdateKeysInFile([&](TIniFile& ini) {
+    for (const auto& [now, value] : pending) AddErrorsInternEntry(ini, now, value);
+  });
+  if (!written) state_->Log->Write("ErrorsIntern not written: " + state_->Ini->LastError());
 }
 
 void TErrorReport::DetachIni() {

@@ -139,6 +139,10 @@ void TIniFile::ParseLine(std::string_view raw, int lineNumber, TSection*& curren
 
 std::string TIniFile::Serialize() const {
   std::lock_guard lock(lock_);
+  return SerializeLocked();
+}
+
+std::string TIniFile::SerializeLocked() const {
   std::string out;
   for (const TEntry& e : preamble_) AppendEncodedLine(out, e.Value);
   bool first = preamble_.empty();

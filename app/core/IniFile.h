@@ -6,6 +6,7 @@
 // All members may be called from any thread.
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -67,6 +68,10 @@ class TIniFile {
   // Writes the file (a temporary file beside it, then renamed over it).
   // False when nothing was written; LastError says why.
   bool UpdateFile();
+  // Applies edit to the image in memory and to the file as it is on disk now,
+  // then writes the file: what others changed since it was read stays. A
+  // missing file starts empty; one that cannot be read is not written.
+  bool UpdateKeysInFile(const std::function<void(TIniFile&)>& edit);
   std::string LastError() const;
 
   // The file exists and may not be written (no write permission bit, or no
@@ -84,6 +89,8 @@ class TIniFile {
   };
 
   int ParseLocked(std::string_view bytes);
+  std::string SerializeLocked() const;
+  bool WritableLocked();
   void ParseLine(std::string_view raw, int lineNumber, TSection*& current, int& skipped, int& firstSkipped);
   TSection* FindSection(std::string_view name);
   const TSection* FindSection(std::string_view name) const;
@@ -101,3 +108,8 @@ class TIniFile {
   bool readOnly_ = false;
   std::string lastError_;
 };
+
+// Replaces the file's contents through a temporary file of its own beside
+// it, flushed and given the old file's mode before it is renamed over it; a
+// symbolic link's target is replaced. False with error set when nothing changed.
+bool ReplaceFileContents(const std::string& fileName, const std::string& bytes, std::string& error);

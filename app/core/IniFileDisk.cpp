@@ -91,9 +91,7 @@ bool TIniFile::IsReadOnlyFile(const std::string& path) {
   return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
-bool TIniFile::UpdateFile() {
-  const std::string bytes = Serialize();
-  std::lock_guard lock(lock_);
+bool TIniFile::WritableLocked() {
   if (fileName_.empty()) {
     lastError_ = "no file name";
     return false;
@@ -102,44 +100,79 @@ bool TIniFile::UpdateFile() {
     lastError_ = fileName_ + " is read-only, settings not written";
     return false;
   }
-  return WriteFileLocked(bytes);
+  return true;
+}
+
+// Built and written under one lock: a writer that built its text earlier can
+// never rename an older image over a newer one.
+bool TIniFile::UpdateFile() {
+  std::lock_guard lock(lock_);
+  return WritableLocked() && WriteFileLocked(SerializeLocked());
+}
+
+bool TIniFile::UpdateKeysInFile(const std::function<void(TIniFile&)>& edit) {
+  edit(*this);
+  std::lock_guard lock(lock_);
+  if (!WritableLocked()) return false;
+  TIniFile onDisk;
+  std::error_code ec;
+  if (std::filesystem::exists(fileName_, ec)) {
+    std::string bytes, error;
+    if (!ReadWholeFile(fileName_, kMaxFileBytes, bytes, error)) {
+      lastError_ = error;
+      return false;
+    }
+    onDisk.Parse(bytes);
+  }
+  edit(onDisk);
+  return WriteFileLocked(onDisk.Serialize());
 }
 
 bool TIniFile::WriteFileLocked(const std::string& bytes) {
+  std::string error;
+  if (!ReplaceFileContents(fileName_, bytes, error)) {
+    lastError_ = error;
+    return false;
+  }
+  lastError_.clear();
+  return true;
+}
+
+bool ReplaceFileContents(const std::string& fileName, const std::string& bytes, std::string& error) {
   namespace fs = std::filesystem;
   std::error_code ec;
   // Through a symbolic link the link's target is replaced, not the link.
-  fs::path target = fs::exists(fileName_, ec) ? fs::canonical(fileName_, ec) : fs::path(fileName_);
-  if (ec) target = fs::path(fileName_);
+  fs::path target = fs::exists(fileName, ec) ? fs::canonical(fileName, ec) : fs::path(fileName);
+  if (ec) target = fs::path(fileName);
   struct stat old {};
   const bool existed = ::stat(target.c_str(), &old) == 0;
 
+  // A name of its own per process and write: two instances never share one.
   static std::atomic<unsigned> counter{0};
   const std::string temp = target.string() + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {
-    lastError_ = SystemError("cannot create " + temp);
+    error = SystemError("cannot create " + temp);
     return false;
   }
   bool ok = WriteAll(fd, bytes);
-  if (!ok) lastError_ = SystemError("cannot write " + temp);
+  if (!ok) error = SystemError("cannot write " + temp);
   if (ok && existed && ::fchmod(fd, old.st_mode & 07777) != 0) {
-    lastError_ = SystemError("cannot set the mode of " + temp);
+    error = SystemError("cannot set the mode of " + temp);
     ok = false;
   }
   if (ok && ::fsync(fd) != 0) {
-    lastError_ = SystemError("cannot flush " + temp);
+    error = SystemError("cannot flush " + temp);
     ok = false;
   }
   if (::close(fd) != 0 && ok) {
-    lastError_ = SystemError("cannot close " + temp);
+    error = SystemError("cannot close " + temp);
     ok = false;
   }
   if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
-    lastError_ = SystemError("cannot replace " + target.string());
+    error = SystemError("cannot replace " + target.string());
     ok = false;
   }
   if (!ok) ::unlink(temp.c_str());
-  else lastError_.clear();
   return ok;
 }

@@ -47,11 +47,23 @@ const std::vector<int>& UsbModeTextIds() {
   return ids;
 }
 
-int UsbWorkMode(const std::string& itemText) {
+int UsbWorkModeAt(int index) {
+  const std::vector<int>& ids = UsbModeTextIds();
+  if (index < 0 || index >= static_cast<int>(ids.size())) return 0;
   for (const TUsbMode& mode : kUsbModes)
-    if (itemText == GetText(mode.TextId)) return mode.WorkMode;
+    if (mode.TextId == ids[static_cast<std::size_t>(index)]) return mode.WorkMode;
   return 0;
 }
+
+int UsbModeIndexOfText(const std::string& itemText) {
+  const std::vector<int>& ids = UsbModeTextIds();
+  for (int block = 0; block < 5000; block += 1000)
+    for (std::size_t i = 0; i < ids.size(); ++i)
+      if (itemText == GetText(ids[i] + block, false)) return static_cast<int>(i);
+  return -1;
+}
+
+int UsbWorkMode(const std::string& itemText) { return UsbWorkModeAt(UsbModeIndexOfText(itemText)); }
 
 int WorkModeFor(TModeButton mode, int usbWorkMode) {
   switch (mode) {

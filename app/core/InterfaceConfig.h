@@ -11,11 +11,16 @@
 // The mode buttons rgrpA … rgrpH.
 enum TModeButton { mbNone, mbA, mbB, mbC, mbD, mbE, mbF, mbG, mbH };
 
-// The WorkMode of a USB sub-mode item, found by its text in the order
-// 1152, 1153, 1156, 1154, 1157, 1155, 1158; 0 when no text matches.
-int UsbWorkMode(const std::string& itemText);
 // The text ids of the USB sub-modes as they stand in grpUSB.
 const std::vector<int>& UsbModeTextIds();
+// The WorkMode of grpUSB's item index; 0 outside the list. Modes are chosen
+// by position, never by caption, so a change of language keeps the mode.
+int UsbWorkModeAt(int index);
+// The item a stored text (grpUSB_ItemString) names, in whichever built-in
+// language it was stored; -1 when none.
+int UsbModeIndexOfText(const std::string& itemText);
+// The WorkMode of a stored item text in any built-in language; 0 when none.
+int UsbWorkMode(const std::string& itemText);
 
 // The operating mode for a button; with rgrpG the USB number decides.
 int WorkModeFor(TModeButton mode, int usbWorkMode);

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "core/ErrorReport.h"
+#include "core/InstallPaths.h"
 #include "core/LanguageFile.h"
 #include "core/TextTable.h"
 
@@ -51,7 +52,14 @@ std::filesystem::path TLanguage::DefaultFilePath() {
   const std::filesystem::path program =
       length > 0 ? std::filesystem::path(std::string(buffer.data(), static_cast<size_t>(length))).parent_path()
                  : std::filesystem::current_path(ec);
-  return program / "Language.txt";
+  const std::filesystem::path file = LanguageFileFor(program.string());
+  if (file.parent_path() == program) return file;
+  // The user's own copy, started from the templates the installation ships.
+  if (MakeUserConfigDirectory().empty()) return file;
+  const std::string templates = InstalledLanguageTemplates(program.string());
+  if (!templates.empty() && !std::filesystem::exists(file, ec))
+    std::filesystem::copy_file(templates, file, std::filesystem::copy_options::skip_existing, ec);
+  return file;
 }
 
 void TLanguage::SetFile(std::filesystem::path languageFile) {
@@ -97,24 +105,29 @@ std::string TLanguage::UserText(int id) {
     std::string text = UnquoteLanguageText(found->second);
     if (!text.empty()) return text;
   }
-  std::string english(BuiltInText(2 * TextBlockSize + r));
-  if (!english.empty()) AddMissingText(block, r, english);
-  return english;
+  return std::string(BuiltInText(2 * TextBlockSize + r));
 }
 
-// The file is read again before the text is added, so changes a translator
-// made while the program runs are kept.
-void TLanguage::AddMissingText(int block, int r, const std::string& english) {
-  const std::string value = QuoteLanguageText(english);
-  if (addingFailed_) {
-    user_->Texts[r] = value;
-    return;
+// Every text the language lacks gets the English one, added to its section
+// in one write when the language is chosen, so a translator finds them all.
+// The file is read again first, so what a translator changed meanwhile stays.
+void TLanguage::AddMissingTexts(TUserLanguage& user) {
+  std::vector<std::pair<int, std::string>> missing;
+  for (int r = 1; r < TextBlockSize; ++r) {
+    const std::string_view english = BuiltInText(2 * TextBlockSize + r);
+    if (english.empty()) continue;
+    const auto found = user.Texts.find(r);
+    if (found != user.Texts.end() && !UnquoteLanguageText(found->second).empty()) continue;
+    missing.emplace_back(r, QuoteLanguageText(english));
   }
+  if (missing.empty() || addingFailed_) return;
   TLanguageFile file(file_);
   file.Load(/*quiet=*/true);
   if (file.State() != TLanguageFile::TState::Loaded) return;
-  user_->Texts[r] = value;
-  file.Write(std::to_string(block), std::to_string(r), value);
+  for (const auto& [r, value] : missing) {
+    user.Texts[r] = value;
+    file.Write(std::to_string(user.Block), std::to_string(r), value);
+  }
   std::string error;
   if (!file.Store(&error)) {
     addingFailed_ = true;
@@ -148,6 +161,7 @@ int TLanguage::Select(int index) {
     ReportError("1.4", file_.string() + ": section " + std::to_string(user.Block) + ", key " + firstUnterminated +
                            ": the closing double quote is missing (" + std::to_string(unterminated) +
                            " text(s) in all); the text is used as it stands");
+  AddMissingTexts(user);
   user_ = std::move(user);
   return offset;
 }

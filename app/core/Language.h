@@ -58,7 +58,8 @@ class TLanguage {
 
   // "V major.minor.build", as the program shows and stores its version.
   static std::string RunningVersion();
-  // Language.txt in the program's directory.
+  // Language.txt beside the program, or for an installed program in the
+  // user's configuration folder (see InstallPaths.h).
   static std::filesystem::path DefaultFilePath();
 
  private:
@@ -68,7 +69,7 @@ class TLanguage {
   };
 
   std::string UserText(int id);
-  void AddMissingText(int block, int r, const std::string& english);
+  void AddMissingTexts(TUserLanguage& user);
 
   mutable std::mutex lock_;
   std::filesystem::path file_;

@@ -9,6 +9,7 @@
 
 #include "core/Charsets.h"
 #include "core/ErrorReport.h"
+#include "core/IniFile.h"
 
 namespace {
 
@@ -178,22 +179,8 @@ bool TLanguageFile::Store(std::string* error) {
     utf8_ = true;
     bytes = bom_ ? std::string(Utf8Bom) + text : text;
   }
-  std::filesystem::path temporary = path_;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
-    out.close();
-    if (!out) {
-      std::filesystem::remove(temporary, ec);
-      return fail("cannot write " + temporary.string());
-    }
-  }
-  std::filesystem::rename(temporary, path_, ec);
-  if (ec) {
-    std::filesystem::remove(temporary, ec);
-    return fail("cannot replace the file (" + ec.message() + ")");
-  }
+  std::string reason;
+  if (!ReplaceFileContents(path_.string(), *bytes, reason)) return fail(reason);
   state_ = TState::Loaded;
   return true;
 }

@@ -5,6 +5,7 @@
 #include "core/ErrorReport.h"
 #include "core/IniFile.h"
 #include "core/RxOptions.h"
+#include "core/SettingKeys.h"
 
 namespace {
 
@@ -22,26 +23,26 @@ bool ParseDecimal(std::string_view text, int& value) {
 
 bool IsEmpty(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
 
+constexpr TSettingKey<TLineRuleSettings> kLineRuleKeys[] = {
+    {"chkDatenAend_Checked", &TLineRuleSettings::chkDatenAend},
+    {"chkZeichBegr_Checked", &TLineRuleSettings::chkZeichBegr},
+    {"edZeichBegr_Text", &TLineRuleSettings::edZeichBegr},
+    {"chkZwPause_Checked", &TLineRuleSettings::chkZwPause},
+    {"edZwPause_Text", &TLineRuleSettings::edZwPause},
+    {"iStopNachZeichen", &TLineRuleSettings::iStopNachZeichen},
+    {"chkProtWechsel_Checked", &TLineRuleSettings::chkProtWechsel},
+};
+
 }  // namespace
 
+// Through the key table: a bad or oversized value keeps its default and is reported.
 void TLineRuleSettings::Read(const TIniFile& ini) {
-  chkDatenAend = ini.ReadBool(kSection, "chkDatenAend_Checked", false);
-  chkZeichBegr = ini.ReadBool(kSection, "chkZeichBegr_Checked", false);
-  edZeichBegr = ini.ReadString(kSection, "edZeichBegr_Text", "78");
-  chkZwPause = ini.ReadBool(kSection, "chkZwPause_Checked", false);
-  edZwPause = ini.ReadString(kSection, "edZwPause_Text", "0");
-  iStopNachZeichen = ini.ReadInteger(kSection, "iStopNachZeichen", 0);
-  chkProtWechsel = ini.ReadBool(kSection, "chkProtWechsel_Checked", false);
+  *this = TLineRuleSettings{};
+  ReadKeys<TLineRuleSettings>(ini, kSection, kLineRuleKeys, *this);
 }
 
 void TLineRuleSettings::Write(TIniFile& ini) const {
-  ini.WriteBool(kSection, "chkDatenAend_Checked", chkDatenAend);
-  ini.WriteBool(kSection, "chkZeichBegr_Checked", chkZeichBegr);
-  ini.WriteString(kSection, "edZeichBegr_Text", edZeichBegr);
-  ini.WriteBool(kSection, "chkZwPause_Checked", chkZwPause);
-  ini.WriteString(kSection, "edZwPause_Text", edZwPause);
-  ini.WriteInteger(kSection, "iStopNachZeichen", iStopNachZeichen);
-  ini.WriteBool(kSection, "chkProtWechsel_Checked", chkProtWechsel);
+  WriteKeys<TLineRuleSettings>(ini, kSection, kLineRuleKeys, *this);
 }
 
 void TLineRuleSettings::ApplyTo(TRxOptions& options) const {

@@ -8,6 +8,10 @@ void DeliverLogNotices(const TLogHooks& hooks, const TLogNotices& notices, std::
   if (notices.Beep && hooks.Beep) hooks.Beep();
   if (notices.Unchecked && hooks.Unchecked) hooks.Unchecked();
   if (!notices.Error.empty()) ReportError(location, notices.Error);
+  if (!notices.Warning.empty()) {
+    if (hooks.StatusLine) hooks.StatusLine(notices.Warning);
+    ReportError(location, notices.Warning);
+  }
 }
 
 double LogNow(const TLogHooks& hooks) { return hooks.Now ? hooks.Now() : NowDateTime(); }

@@ -39,6 +39,8 @@ struct TLogHooks {
   std::function<void()> Unchecked;
   // An error-log line ("UserAction: …"). Any thread.
   std::function<void(std::string_view line)> WriteErrorLog;
+  // A message for the status line. Window thread.
+  std::function<void(std::string_view text)> StatusLine;
   // The clock (local date-time). Missing: NowDateTime.
   std::function<double()> Now;
   // Where "[COMn]"/"[LPTn]" lead. Missing: DefaultLogDevicePath.
@@ -51,6 +53,7 @@ struct TLogNotices {
   bool Beep = false;
   bool Unchecked = false;
   std::string Error;
+  std::string Warning;  // not a failure: the log runs, but the user must know
   std::string ErrorLogLine;
 };
 

@@ -61,7 +61,7 @@ TRawLog::TPlan TRawLog::MakePlan(const TLogFileChoice& choice, double now) const
   return TPlan{std::move(paths.A), std::move(paths.B), expanded.Kind};
 }
 
-bool TRawLog::Start(TLogStartMode mode) {
+bool TRawLog::Start(TLogStartMode mode, bool portBInUse) {
   TLogFileChoice choice = FileChoice();
   TLogNotices notices;
   if (mode == lsUser && hooks_.ShowSaveDialog) {
@@ -98,6 +98,9 @@ bool TRawLog::Start(TLogStartMode mode) {
     else
       ok = OpenLocked(plan, now, notices);
   }
+  // Stored names keep their meaning, but port B's bytes must not vanish unseen.
+  if (ok && portBInUse && plan.B.empty())
+    notices.Warning = "The raw-data log " + plan.A + " has no [AB] in its name: it keeps port A's bytes only, port B's are not logged";
   DeliverLogNotices(hooks_, notices, kLocation);
   return ok;
 }

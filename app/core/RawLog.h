@@ -24,8 +24,9 @@ class TRawLog final : public TRawSink {
   void SetLimit(const TLogLimit& limit);
 
   // chkOnlineRohLog checked; false when cancelled or failed (the check
-  // state is then cleared and the hooks told).
-  bool Start(TLogStartMode mode);
+  // state is then cleared and the hooks told). A name without "[AB]" keeps
+  // side A only; with portBInUse the user is told so once.
+  bool Start(TLogStartMode mode, bool portBInUse = false);
   // chkOnlineRohLog unchecked, and closing the window.
   void Stop();
 

@@ -9,6 +9,7 @@
 #include "core/DateTime.h"
 #include "core/ErrorLogFile.h"
 #include "core/ErrorReport.h"
+#include "core/InstallPaths.h"
 #include "core/LocaleLanguage.h"
 
 namespace {
@@ -36,15 +37,6 @@ std::string ProgramDirectory() {
   return std::filesystem::path(std::string(buffer.data(), static_cast<std::size_t>(length))).parent_path().string();
 }
 
-std::string LocateHelpFile(const std::string& programDir, const std::string& name) {
-  std::error_code ec;
-  if (!programDir.empty()) {
-    std::string beside = PathInDir(programDir, name);
-    if (std::filesystem::exists(beside, ec)) return beside;
-  }
-  return name;
-}
-
 TStartup::TStartup(TStartupOptions options)
     : errorLog_(options.ErrorLog != nullptr ? options.ErrorLog : &ProgramErrorLog()) {
   std::string startDir = options.StartDir.empty() ? CurrentDirectory() : options.StartDir;
@@ -68,9 +60,9 @@ TStartup::TStartup(TStartupOptions options)
   AppClosing.store(false);
   TcpOff.store(commandLine_.TcpOff);
 
-  helpFile_ = LocateHelpFile(options.ProgramDir, options.HelpFileName);
-  std::error_code ec;
-  foundHelpFile_ = std::filesystem::exists(helpFile_, ec);
+  // Help is the HTML pages, one folder per language.
+  helpFile_ = HelpFolder(options.ProgramDir);
+  foundHelpFile_ = HelpPagesPresent(options.ProgramDir);
 
   ServiceMode.store(commandLine_.ServiceMode);
 

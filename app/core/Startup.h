@@ -25,8 +25,7 @@ class TErrorLogFile;
 struct TStartupOptions {
   std::vector<std::string> Arguments;  // without the program name
   std::string StartDir;    // empty: the current directory
-  std::string ProgramDir;  // the folder of the program; the help file is looked for there
-  std::string HelpFileName = "Tamarik.chm";
+  std::string ProgramDir;  // the folder of the program; the help pages are looked for from there
   TErrorLogFile* ErrorLog = nullptr;  // nullptr: the program's error log
 };
 
@@ -43,7 +42,7 @@ class TStartup {
   TErrorReport& Errors() { return *errors_; }
   TErrorLogFile& ErrorLog() { return *errorLog_; }
 
-  // Beside the program, or the bare name when it is not there.
+  // The help pages' folder (beside the program or in the install prefix).
   const std::string& HelpFile() const { return helpFile_; }
   bool FoundHelpFile() const { return foundHelpFile_; }
 
@@ -67,8 +66,6 @@ class TStartup {
   std::string timeFmt_;
 };
 
-// The help file beside the program, or the bare name when it is not there.
-std::string LocateHelpFile(const std::string& programDir, const std::string& name);
 // The directory of the running program.
 std::string ProgramDirectory();
 // The current directory, empty when it cannot be read.

@@ -24,8 +24,12 @@ bool ToFlow(const std::string& text, eFlowControl& flow) {
 }  // namespace
 
 const char* HeadlessUsage() {
-  return "tamarik [--headless] [--demo] [--seconds N]\n"
-         "        [--mode N] [--port-a NAME] [--port-b NAME] [--baud N] [--flow none|xon|rtscts|dtrdsr]\n"
+  return "Usage: tamarik [--headless] [--demo] [--seconds N]\n"
+         "               [--mode N] [--port-a NAME] [--port-b NAME] [--baud N] [--flow none|xon|rtscts|dtrdsr]\n"
+         "               [/ERRLOG] [/DEBUGMODE] [/TCPOFF] [/?]\n"
+         "  -h, --help     print these options and end\n"
+         "  --version      print the version and end\n"
+         "  --desktop      as started from the desktop menu: settings in $XDG_CONFIG_HOME/tamarik\n"
          "  --headless     trace in the terminal, no window\n"
          "  --demo         simulated PC and controller on pseudo-terminals (the default)\n"
          "  --seconds N    end after N seconds (headless)\n"
@@ -34,7 +38,12 @@ const char* HeadlessUsage() {
          "  --port-a NAME  port A (PC side) below /dev: ttyUSB0, pts/3\n"
          "  --port-b NAME  port B (controller side)\n"
          "  --baud N       bits per second (9600)\n"
-         "  --flow F       flow control in mode 200 (none)";
+         "  --flow F       flow control in mode 200 (none)\n"
+         "  /ERRLOG        error log TamarikErr.log in the working folder\n"
+         "  /DEBUGMODE     record dumps instead of the trace\n"
+         "  /TCPOFF        TCP coupling off\n"
+         "  /?             show the version and run on\n"
+         "Settings: Tamarik.ini in the working folder. See tamarik(1).";
 }
 
 THeadlessCommandLine ParseHeadlessCommandLine(const std::vector<std::string>& args, bool hasDisplay) {
@@ -73,8 +82,14 @@ THeadlessCommandLine ParseHeadlessCommandLine(const std::vector<std::string>& ar
       if (needValue() && (!ToInt(value, o.Baudrate) || o.Baudrate <= 0)) cl.Error = "--baud: not a rate: " + value;
     } else if (arg == "--flow") {
       if (needValue() && !ToFlow(value, o.FlowMode)) cl.Error = "--flow: none, xon, rtscts or dtrdsr";
-    } else if (arg == "--help" || arg == "/?" || arg == "?") {
+    } else if (arg == "--help" || arg == "-h") {
       cl.Help = true;
+    } else if (arg == "--version") {
+      cl.Version = true;
+    } else if (arg == "--desktop") {
+      cl.Desktop = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      cl.Error = "unknown option: " + arg;
     }
   }
   // Ports given: they are the source, unless the demo is asked for too.

@@ -9,7 +9,9 @@
 
 struct THeadlessCommandLine {
   bool Headless = false;
-  bool Help = false;
+  bool Help = false;     // "--help"/"-h": print the options and end
+  bool Version = false;  // "--version": print the version and end
+  bool Desktop = false;  // "--desktop": started from the menu, settings in the user's folder
   bool DemoAsked = false;  // "--demo" given
   THeadlessOptions Options;
   std::string Error;  // not empty: the command line was not understood

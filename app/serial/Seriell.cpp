@@ -9,6 +9,7 @@
 #include "serial/EventThread.h"
 #include "serial/EventThreadSend.h"
 #include "core/ReceiveRing.h"
+#include "serial/PortPermission.h"
 #include "serial/TermiosPortDevice.h"
 
 namespace {
@@ -227,6 +228,8 @@ void TSeriell::Fail(int code, std::string_view what) {
   text += what;
   text += "): ";
   text += std::system_category().message(code);
+  // A bare "Permission denied" leaves a new user stuck; the group is the answer.
+  if (what == "open" && (code == EACCES || code == EPERM)) text += "; " + PortPermissionHint("/dev/" + Port());
   ReportError("23", text);
 }
 

@@ -72,7 +72,10 @@ void TFrmMain::BuildStatusBar() {
   bar->addWidget(stMessage_, 1);
 }
 
-void TFrmMain::ShowStatusMessage(const QString& text) { stMessage_->setText(text); }
+void TFrmMain::ShowStatusMessage(const QString& text) {
+  hintShown_ = false;
+  stMessage_->setText(text);
+}
 
 QString TFrmMain::StatusMessage() const { return stMessage_->text(); }
 
@@ -80,6 +83,7 @@ bool TFrmMain::event(QEvent* event) {
   // Hints go to the message panel, so the logging state stays in sight.
   if (event->type() == QEvent::StatusTip) {
     ShowStatusMessage(static_cast<QStatusTipEvent*>(event)->tip());
+    hintShown_ = true;
     return true;
   }
   return QMainWindow::event(event);

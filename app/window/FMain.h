@@ -79,8 +79,9 @@ class TFrmMain : public QMainWindow {
   void StartLanguage();
   void SelectLanguage(int index);
   void Spracheinstellung(int offset);
-  // The logging state in the status bar, in the words of the language.
-  void ShowLoggingState(bool on);
+  // The logging state in the status bar, in the words of the language: on
+  // while the display runs and the logging window (start characters) is open.
+  void ShowLoggingState();
 
   // Help: command 1 shows the page of the help context data.
   static constexpr int HelpCommandContext = 1;
@@ -153,6 +154,7 @@ class TFrmMain : public QMainWindow {
   void BuildLanguageChoice();
   void FillLanguageChoice(const std::vector<std::string>& items);
   void ApplyStatusBarTexts(int offset);
+  void SwitchListTexts();
   void FitCaptions();
   void ConnectHelp();
 
@@ -177,7 +179,7 @@ class TFrmMain : public QMainWindow {
   QGroupBox* rgrpSprache = nullptr;
   QButtonGroup* rgrpSpracheItems_ = nullptr;
   std::unique_ptr<THelp> help_;
-  bool loggingOn_ = true;
+  bool hintShown_ = false;  // the message panel holds a control's hint
   QTimer Timer1;
   QTimer drainTimer_;
 
@@ -343,6 +345,5 @@ class TFrmMain : public QMainWindow {
   bool lastBaudBDown_ = false;
   bool lineGroupsRed_ = false;
   bool windowStarting_ = true;
-  bool languageSwitching_ = false;
   bool chkIPSend_ = true;  // the TCP page's choice, kept for the layout
 };

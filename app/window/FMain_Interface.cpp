@@ -116,7 +116,7 @@ TModeButton TFrmMain::SelectedMode() const {
 }
 
 void TFrmMain::SetIcon(int picture) {
-  if (languageSwitching_) return;
+  if (LanguageSwitching) return;
   Ui::TabSchnittstelle& u = *uiSchnittstelle_;
   workMode_ = 0;
   btnOK1Enabled(true);
@@ -138,9 +138,7 @@ void TFrmMain::SetIcon(int picture) {
   u.panUSB->setVisible(modeG);
   u.ImagMini->SetPicture(picture + 1);
 
-  int usbMode = 0;
-  if (modeG && u.grpUSB->ItemIndex() >= 0) usbMode = UsbWorkMode(u.grpUSB->Item(u.grpUSB->ItemIndex()).toStdString());
-  workMode_ = WorkModeFor(SelectedMode(), usbMode);
+  workMode_ = WorkModeFor(SelectedMode(), modeG ? UsbWorkModeAt(u.grpUSB->ItemIndex()) : 0);
   // The data pages mean nothing to the frequency and CAN modes.
   const bool canOrFrequency = workMode_ == 430 || workMode_ == 440 || workMode_ == 470;
   SetTabShown(ui_->Page, "tabDaten", !canOrFrequency);

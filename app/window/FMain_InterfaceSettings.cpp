@@ -65,7 +65,7 @@ void TFrmMain::ApplyInterfaceSettings() {
   u.grpFluss->SetItemIndex(shown.FlowMode);
   ColourLineGroups(showB);
 
-  u.grpUSB->SetItemIndex(std::max<int>(0, static_cast<int>(u.grpUSB->Items().indexOf(QString::fromStdString(f.grpUSB)))));
+  u.grpUSB->SetItemIndex(std::max(0, UsbModeIndexOfText(f.grpUSB)));
   u.chkSound->setChecked(f.chkSound);
   u.chkCTSDSR->setChecked(f.chkCTSDSR);
   u.chkError->setChecked(f.chkError);

@@ -13,10 +13,13 @@
 #include <algorithm>
 
 #include "core/AppFlags.h"
+#include "core/CodePageList.h"
+#include "core/InterfaceConfig.h"
 #include "core/Language.h"
 #include "core/LocaleLanguage.h"
 #include "core/TextIds.h"
 #include "ui_FMain.h"
+#include "ui_TabSchnittstelle.h"
 #include "window/ApplyTexts.h"
 #include "window/Captions.h"
 #include "window/FMain.h"
@@ -97,10 +100,27 @@ void TFrmMain::rgrpSpracheClick() {
   QApplication::setOverrideCursor(Qt::BusyCursor);
   Sprache = index;
   Spracheinstellung(ProgramLanguage().Select(index));
+  SwitchListTexts();
   help_->SetLanguage(index);
+  // A hint on show is the old language's; the next one comes in the new.
+  if (hintShown_) ShowStatusMessage(QString());
   emit LanguageSwitched();
   LanguageSwitching = false;
   QApplication::restoreOverrideCursor();
+}
+
+// List items that are no control's caption: "Andere", "Messen" in the USB
+// lists and the USB sub-modes, which keep their position.
+void TFrmMain::SwitchListTexts() {
+  Ui::TabSchnittstelle& u = *uiSchnittstelle_;
+  u.grpBaud->SetItemText(0, GetQText(TextId::BaudAndere));
+  const bool usbList = baudListKind_ >= 3;
+  if (usbList && u.grpBaud->Count() > 1) u.grpBaud->SetItemText(1, GetQText(TextId::BaudMessen));
+  const int usbMode = u.grpUSB->ItemIndex();
+  QStringList usbModes;
+  for (int id : UsbModeTextIds()) usbModes.push_back(GetQText(id));
+  u.grpUSB->SetItems(usbModes);
+  u.grpUSB->SetItemIndex(usbMode);
 }
 
 void TFrmMain::Spracheinstellung(int offset) {
@@ -116,11 +136,15 @@ void TFrmMain::ApplyStatusBarTexts(int offset) {
   const QString off = GetQText(TextId::StatusAus + offset, false);
   // Wide enough for either word, so the bar does not jump when the state changes.
   stPanel1_->setFixedWidth(std::max(metrics.horizontalAdvance(on), metrics.horizontalAdvance(off)) + 24);
-  ShowLoggingState(loggingOn_);
+  ShowLoggingState();
 }
 
-void TFrmMain::ShowLoggingState(bool on) {
-  loggingOn_ = on;
+// One state drives the panel, whatever changed it: the pause button, the
+// start and stop characters or the logging window opening and closing.
+void TFrmMain::ShowLoggingState() {
+  // Without start characters the logging window is always open.
+  const bool windowOpen = pipeline_.ProtActive() || codePages_ == nullptr || !codePages_->AnyFlag(TByteFlag::Start);
+  const bool on = !pipeline_.Paused() && windowOpen;
   stPanel1_->setText(GetQText(on ? TextId::StatusAn : TextId::StatusAus));
 }
 

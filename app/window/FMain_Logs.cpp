@@ -17,7 +17,10 @@
 #include "core/ErrorLog.h"
 #include "core/LogNames.h"
 #include "core/Settings.h"
+#include "core/TextIds.h"
+#include "serial/InterfacePorts.h"
 #include "ui_TabZeit.h"
+#include "window/Captions.h"
 #include "window/FMain.h"
 
 namespace {
@@ -31,16 +34,9 @@ void OnWindowThread(QObject* window, std::function<void()> action) {
     QMetaObject::invokeMethod(window, std::move(action), Qt::QueuedConnection);
 }
 
-const QStringList& OnlineLogFilters() {
-  static const QStringList filters = {QStringLiteral("Alle Dateien (*)"), QStringLiteral("Richtext (*.rtf)"),
-                                      QStringLiteral("Textdateien (*.txt)")};
-  return filters;
-}
-
-const QStringList& RawLogFilters() {
-  static const QStringList filters = {QStringLiteral("Alle Dateien (*)"), QStringLiteral("Rohdaten (*.roh)")};
-  return filters;
-}
+// In the order all files, rich text, text (raw: all files, raw data), in
+// the language shown.
+QStringList LogFilters(bool raw) { return NameFiltersFromText(GetQText(raw ? TextId::SDlgRohFilter : TextId::SDlgFilter)); }
 
 QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -72,6 +68,7 @@ void TFrmMain::SetupLogs() {
     h.WriteErrorLog = [this](std::string_view line) {
       OnWindowThread(this, [text = std::string(line)] { WriteErrorLog(text); });
     };
+    h.StatusLine = [this](std::string_view text) { ShowStatusMessage(QString::fromStdString(std::string(text))); };
     return h;
   };
   onlineLog_ = std::make_unique<TOnlineLog>(hooks(false));
@@ -93,10 +90,11 @@ void TFrmMain::SetupLogs() {
 }
 
 std::optional<TLogFileChoice> TFrmMain::ShowLogSaveDialog(bool raw, const TLogFileChoice& proposed) {
-  const QStringList& filters = raw ? RawLogFilters() : OnlineLogFilters();
-  QFileDialog dialog(this, raw ? QStringLiteral("Speichern der Rohdaten") : QStringLiteral("Speichern des Protokolles"));
+  const QStringList filters = LogFilters(raw);
+  const int tag = raw ? TextId::SDlgRoh : TextId::SDlg;
+  QFileDialog dialog(this, GetQText(tag));
   dialog.setObjectName(raw ? QStringLiteral("SDlgRoh") : QStringLiteral("SDlg"));
-  dialog.setProperty("tag", raw ? 1369 : 1084);
+  dialog.setProperty("tag", tag);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   // The log asks itself whether to replace an existing file.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -139,7 +137,7 @@ void TFrmMain::chkOnlineRohLogClick() {
     rawLog_->Stop();
     return;
   }
-  rawLog_->Start(lsUser);
+  rawLog_->Start(lsUser, ports_->PortB().Opened());
   LogUnchecked(true);
 }
 
@@ -220,7 +218,7 @@ void TFrmMain::RestoreLogs() {
   }
   if (std::exchange(restoreRawLog_, false)) {
     uiZeit_->chkOnlineRohLog->setChecked(true);
-    rawLog_->Start(lsRestore);
+    rawLog_->Start(lsRestore, ports_->PortB().Opened());
     LogUnchecked(true);
   }
 }

@@ -40,7 +40,7 @@ void TFrmMain::RebuildProtList(bool start, bool byUser) {
 }
 
 void TFrmMain::ShowProtState() {
-  stPanel1_->setText(QString::fromStdString(GetText(ProtStatusText(pipeline_.ProtActive()))));
+  ShowLoggingState();
 }
 
 // Without start characters there are no stop rules.

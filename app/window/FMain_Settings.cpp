@@ -104,14 +104,18 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
 void TFrmMain::FormClose() {
   if (formClosed_) return;
   formClosed_ = true;
+  // Closing starts here: every wait (a relay hand-over to a stalled port, a
+  // full run queue) ends before the ports are closed, or closing would wait on it.
+  AppClosing.store(true);
+  if (startup_ != nullptr) {
+    shutdown_ = std::make_unique<TShutdown>(*startup_);
+    shutdown_->BeginClose();
+  }
   ports_->CloseAll();
   if (startup_ == nullptr) {
-    AppClosing.store(true);
     CloseLogs();
     return;
   }
-  shutdown_ = std::make_unique<TShutdown>(*startup_);
-  shutdown_->BeginClose();
   if (demo_) demo_->Stop();
   shutdown_->RememberLogStates(onlineLog_->Checked(), rawLog_->Checked());
   CloseLogs();

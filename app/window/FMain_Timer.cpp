@@ -23,6 +23,8 @@ void TFrmMain::Timer1Timer() {
   if (tick.Beep) QApplication::beep();
   if (tick.SwitchSoundOff) chkSound->setChecked(false);
   PeriodicDateEntry();
+  // The logging window opens and closes with the received start and stop characters.
+  ShowLoggingState();
 }
 
 void TFrmMain::chkSoundClick() { pipeline_.SoundTick(false); }

@@ -66,7 +66,7 @@ void TFrmMain::btnPauseClick() {
   QPushButton* button = uiTamarik_->btnPause;
   button->setProperty("tag", pausing ? TextId::btnPauseWeiter : TextId::btnPause);
   ApplyTextsTo(button, LanguageOffset());
-  ShowLoggingState(!pausing);
+  ShowLoggingState();
   WriteErrorLog(pausing ? "UserAction: Set logging to wait." : "UserAction: Restart logging.");
 }
 

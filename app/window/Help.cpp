@@ -1,5 +1,7 @@
 #include "window/Help.h"
 
+#include "core/InstallPaths.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -19,7 +21,7 @@ constexpr std::array<const char*, 5> kLanguageFolders = {"de", "en", "da", "nl",
 }  // namespace
 
 THelp::THelp()
-    : folder_(QCoreApplication::applicationDirPath() + QStringLiteral("/help")),
+    : folder_(QString::fromStdString(HelpFolder(QCoreApplication::applicationDirPath().toStdString()))),
       homePage_(QStringLiteral(TAMARIK_HOMEPAGE)),
       opener_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {}
 

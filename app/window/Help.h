@@ -1,5 +1,6 @@
 // The help pages: one HTML page per help context in a folder per language
-// (help/de/1200.htm, help/en/1200.htm, …) beside the program, opened in the
+// (help/de/1200.htm, help/en/1200.htm, …) beside the program or in the
+// install prefix's share/tamarik, opened in the
 // system's browser. A language without its own pages reads the English ones.
 // Without the pages the online help of the home page is opened instead.
 #pragma once

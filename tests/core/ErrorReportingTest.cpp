@@ -106,6 +106,23 @@ TEST(ErrorReport, ReportsBeforeTheSettingsFileIsKnownAreStoredWhenItIs) {
   EXPECT_EQ(f.StoredValue(f.clock), "1.0/date format");
 }
 
+TEST(ErrorReport, AnEntryLeavesWhatOthersChangedInTheFileSinceTheStart) {
+  TReportFixture f;
+  const std::string path = f.dir.File("Tamarik.ini");
+  TTempDir::Write(path, "[FrmMain]\r\nLeft=1\r\n");
+  f.report.AttachIni(f.OpenIni());
+  f.ini->WriteInteger("FrmMain", "Top", 7);  // this run's value, written at exit, not now
+  TTempDir::Write(path, "[FrmMain]\r\nLeft=5\r\n[Other]\r\nX=1\r\n");  // another instance saved
+  f.report.Report("2.3", "ring full");
+  TIniFile onDisk(path);
+  EXPECT_EQ(onDisk.ReadInteger("FrmMain", "Left", 0), 5);
+  EXPECT_EQ(onDisk.ReadInteger("Other", "X", 0), 1);
+  EXPECT_FALSE(onDisk.ValueExists("FrmMain", "Top"));
+  EXPECT_EQ(f.StoredValue(f.clock), "2.3/ring full");
+  // The exit save still writes every entry of the run.
+  EXPECT_EQ(f.ini->ReadSection("ErrorsIntern").size(), 1u);
+}
+
 TEST(ErrorReport, ALineBreakStaysInOneLogLineAndOneEntry) {
   TReportFixture f;
   f.report.AttachIni(f.OpenIni());

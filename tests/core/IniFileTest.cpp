@@ -192,3 +192,4 @@ TEST(IniFile, WritingThroughALinkReplacesTheTargetAndKeepsItsMode) {
   ::stat(target.c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
+

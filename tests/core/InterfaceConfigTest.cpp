@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/InterfaceConfig.h"
+#include "core/Language.h"
 
 namespace {
 
@@ -100,3 +101,18 @@ TEST(InterfaceConfigTest, ApplyRefusals) {
 }
 
 }  // namespace
+
+// The USB sub-mode is a position in grpUSB; its stored text may come from any
+// language, and the language shown must not change the mode.
+TEST(InterfaceConfigTest, UsbModesFollowThePositionInEveryLanguage) {
+  ProgramLanguage().Select(1);  // English
+  EXPECT_EQ(UsbWorkMode("Frequenz-Messung"), 430);
+  EXPECT_EQ(UsbWorkMode("Frequency measurement"), 430);
+  EXPECT_EQ(UsbModeIndexOfText("CAN bus"), 2);
+  ProgramLanguage().Select(0);
+  EXPECT_EQ(UsbWorkMode("Frequency measurement"), 430);
+  const int expected[] = {410, 420, 440, 430, 450, 460, 470};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(UsbWorkModeAt(i), expected[i]) << i;
+  EXPECT_EQ(UsbWorkModeAt(7), 0);
+  EXPECT_EQ(UsbWorkModeAt(-1), 0);
+}

@@ -78,6 +78,25 @@ TEST_F(Language, UserLanguageShowsItsTextsAndAddsMissingOnesInEnglish) {
   EXPECT_EQ(again.GetText(TextId::btnClose), "&Close");
 }
 
+// Choosing a language that lacks most texts writes the file once, with all
+// of them, and keeps the file's mode.
+TEST_F(Language, MissingTextsAreAddedInOneWriteWhenTheLanguageIsChosen) {
+  WriteWithUserLanguage("1=\"Polski\"\r\n7=\"Zastosuj\"\r\n");
+  std::filesystem::permissions(path, std::filesystem::perms(0640));
+  TLanguage language = Make();
+  language.BuildLanguageList();
+  language.Select(5);
+  TLanguageFile file(path);
+  file.Load();
+  EXPECT_EQ(file.Read("6000", "2"), "\"&Close\"");  // before any lookup
+  EXPECT_EQ(file.Read("6000", "38"), "\"You must set a baud rate!\"");
+  EXPECT_EQ(file.Read("6000", "7"), "\"Zastosuj\"");
+  EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    EXPECT_EQ(entry.path().filename(), "Language.txt") << "no temporary file is left";
+  EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(Language, UserLanguageWithoutItsFileFallsBackToEnglishAndWritesNothing) {
   WriteWithUserLanguage("1=\"Polski\"\r\n");
   TLanguage language = Make();

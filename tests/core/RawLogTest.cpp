@@ -86,3 +86,30 @@ TEST_F(RawLogTest, OpeningFailureReleasesBothSidesAndReportsAt19) {
 }
 
 }  // namespace
+
+// Without "[AB]" only side A is kept; with port B in use that is said once.
+TEST_F(RawLogTest, ANameWithoutABSaysOnceThatPortBIsNotLogged) {
+  std::vector<std::string> status;
+  TLogHooks hooks = Hooks();
+  hooks.StatusLine = [&](std::string_view text) { status.emplace_back(text); };
+  TRawLog raw(hooks);
+  raw.SetFileChoice({dir / "plain.roh", 1});
+  ASSERT_TRUE(raw.Start(lsRestore, true));
+  raw.WriteStreamDataRoh("a", "b");
+  raw.WriteStreamDataRoh("c", "d");
+  raw.Stop();
+  EXPECT_EQ(ReadWhole(dir / "plain.roh"), "ac");
+  ASSERT_EQ(status.size(), 1u);
+  EXPECT_NE(status[0].find("[AB]"), std::string::npos);
+  ASSERT_EQ(errors.Errors().size(), 1u);
+  EXPECT_EQ(errors.Errors()[0].Location, "19");
+  EXPECT_EQ(errors.Errors()[0].Message, status[0]);
+
+  ASSERT_TRUE(raw.Start(lsRestore, false));  // port B closed: nothing is lost
+  raw.Stop();
+  raw.SetFileChoice({dir / "two[AB].roh", 1});
+  ASSERT_TRUE(raw.Start(lsRestore, true));
+  raw.Stop();
+  EXPECT_EQ(status.size(), 1u);
+  EXPECT_EQ(errors.Errors().size(), 1u);
+}

@@ -269,9 +269,17 @@ TEST(Settings, DamagedLinesAndValuesFallBackToTheirDefaultsOneByOne) {
   EXPECT_EQ(next.Values().FrmMain.Top, 100);
 }
 
+// Whatever the file holds: values that could not be read keep their
+// defaults, skipped lines are reported once, what is saved reads back the
+// same, and a read-only file is left byte for byte.
 TEST(Settings, RandomFilesNeverBreakLoadingOrSaving) {
-  TReports reports;
   std::uint32_t seed = 99;
+  const TSettingsValues defaults = [] {
+    TTempDir empty;
+    TSettings settings(empty.Path().string());
+    settings.Load();
+    return settings.Values();
+  }();
   for (int round = 0; round < 60; ++round) {
     std::string bytes = "[FrmMain]\n";
     for (int i = 0; i < round * 50; ++i) {
@@ -280,13 +288,50 @@ TEST(Settings, RandomFilesNeverBreakLoadingOrSaving) {
       bytes.push_back(pick == 0 ? '\n' : pick == 1 ? '=' : pick == 2 ? '[' : static_cast<char>(seed >> 8));
     }
     TTempDir dir;
-    TTempDir::Write(dir.File("Tamarik.ini"), bytes);
+    const std::string path = dir.File("Tamarik.ini");
+    TTempDir::Write(path, bytes);
+    const bool readOnly = round % 5 == 4;
+    if (readOnly) ::chmod(path.c_str(), 0444);
+    TReports reports;
     TSettings settings(dir.Path().string());
     settings.Load();
-    settings.Save(TSysTestInfo{});
+    const int skipped = settings.Ini()->SkippedLines();
+    int skipReports = 0;
+    for (const std::string& report : reports.All) skipReports += report.find("unreadable line(s) skipped") != std::string::npos;
+    EXPECT_EQ(skipReports, skipped > 0 ? 1 : 0) << "round " << round;
+    // A file of which nothing could be read gives exactly the defaults.
+    if (settings.ReadOnly() && !readOnly) {
+      TSettingsValues values = settings.Values();
+      values.FrmMain.SDlg_FileName = defaults.FrmMain.SDlg_FileName;
+      values.FrmMain.SDlgRoh_FileName = defaults.FrmMain.SDlgRoh_FileName;
+      EXPECT_TRUE(values == defaults) << "round " << round;
+    }
+    const bool saved = settings.Save(TSysTestInfo{});
+    EXPECT_EQ(saved, !settings.ReadOnly()) << "round " << round;
+    if (!saved) {
+      EXPECT_EQ(TTempDir::Read(path), bytes) << "round " << round;
+      continue;
+    }
     TSettings again(dir.Path().string());
     again.Load();
+    TSettingsValues reread = again.Values();
+    reread.ProgrammVersion = settings.Values().ProgrammVersion;
+    EXPECT_TRUE(reread == settings.Values()) << "round " << round;
   }
+}
+
+TEST(Settings, BadLineRuleValuesKeepTheirDefaultsAndAreReported) {
+  TTempDir dir;
+  TTempDir::Write(dir.File("Tamarik.ini"), "[FrmMain]\r\niStopNachZeichen=abc\r\nchkZwPause_Checked=1\r\n"
+                                           "edZeichBegr_Text=" + std::string(kMaxSettingText + 1, '9') + "\r\n");
+  TReports reports;
+  TSettings settings(dir.Path().string());
+  settings.Load();
+  EXPECT_EQ(settings.Values().LineRules.iStopNachZeichen, 0);
+  EXPECT_EQ(settings.Values().LineRules.edZeichBegr, "78");
+  EXPECT_TRUE(settings.Values().LineRules.chkZwPause);
+  EXPECT_TRUE(reports.Contains("iStopNachZeichen"));
+  EXPECT_TRUE(reports.Contains("edZeichBegr_Text"));
 }
 
 TEST(Settings, ARegisteredModuleReadsAndWritesItsOwnKeys) {

@@ -32,7 +32,7 @@ std::vector<std::string> LogLines(const std::string& dir) {
 
 TEST(Startup, AnotherWorkingDirectoryHoldsTheSettingsAndTheLogButNotTheHelpFile) {
   TTempDir work, program;
-  TTempDir::Write(program.File("Tamarik.chm"), "help");
+  std::filesystem::create_directories(program.Path() / "help" / "de");
   TTempDir::Write(work.File("Tamarik.ini"), "[FrmMain]\r\nLeft=42\r\n");
   TErrorLogFile log;
   {
@@ -41,7 +41,7 @@ TEST(Startup, AnotherWorkingDirectoryHoldsTheSettingsAndTheLogButNotTheHelpFile)
     EXPECT_EQ(startup.StartDir(), work.Path().string());
     EXPECT_EQ(startup.Settings().IniPath(), work.File("Tamarik.ini"));
     EXPECT_EQ(startup.Settings().Values().FrmMain.Left, 42);
-    EXPECT_EQ(startup.HelpFile(), program.File("Tamarik.chm"));
+    EXPECT_EQ(startup.HelpFile(), program.File("help"));
     EXPECT_TRUE(startup.FoundHelpFile());
     TShutdown shutdown(startup);
     shutdown.BeginClose();
@@ -55,12 +55,13 @@ TEST(Startup, AnotherWorkingDirectoryHoldsTheSettingsAndTheLogButNotTheHelpFile)
   EXPECT_EQ(TIniFile(work.File("Tamarik.ini")).ReadInteger("FrmMain", "Left", 0), 42);
 }
 
-TEST(Startup, WithoutAHelpFileBesideTheProgramTheBareNameIsUsed) {
+TEST(Startup, WithoutHelpPagesBesideTheProgramOrInItsPrefixNoneAreFound) {
   TTempDir work, program;
+  TTempDir::Write(program.File("Tamarik.chm"), "an old help file is not the help");
   TErrorLogFile log;
   TChangeDir inWork(work.Path());
   TStartup startup(Options({}, program.Path().string(), log));
-  EXPECT_EQ(startup.HelpFile(), "Tamarik.chm");
+  EXPECT_EQ(startup.HelpFile(), program.File("help"));
   EXPECT_FALSE(startup.FoundHelpFile());
 }
 

@@ -27,3 +27,14 @@ TEST(CommandLine, BadValuesAreRefusedWithAMessage) {
   EXPECT_FALSE(ParseHeadlessCommandLine({"--port-a"}, true).Error.empty());
   EXPECT_FALSE(ParseHeadlessCommandLine({"--seconds", "x"}, true).Error.empty());
 }
+
+TEST(CommandLine, UnknownOptionsAreNamedSlashSwitchesPass) {
+  EXPECT_EQ(ParseHeadlessCommandLine({"--demo", "--colour"}, true).Error, "unknown option: --colour");
+  EXPECT_EQ(ParseHeadlessCommandLine({"-x"}, true).Error, "unknown option: -x");
+  const THeadlessCommandLine cl = ParseHeadlessCommandLine({"/ERRLOG", "/?", "?", "/COMON", "--version", "-h", "--desktop"}, true);
+  EXPECT_TRUE(cl.Error.empty()) << cl.Error;
+  EXPECT_TRUE(cl.Version);
+  EXPECT_TRUE(cl.Help);
+  EXPECT_TRUE(cl.Desktop);
+  EXPECT_FALSE(ParseHeadlessCommandLine({"/?"}, true).Help) << "\"/?\" shows the version and runs on";
+}

@@ -125,7 +125,7 @@ TEST(HeadlessRun, HelpFileIsLookedForBesideTheProgramNotInTheWorkingDirectory) {
   std::filesystem::create_hard_link(TamarikProgram(), program, ec);
   if (ec) std::filesystem::copy_file(TamarikProgram(), program, ec);
   ASSERT_FALSE(ec) << ec.message();
-  TTempDir::Write((programDir.Path() / "Tamarik.chm").string(), "help");
+  std::filesystem::create_directories(programDir.Path() / "help" / "de");
 
   TTempDir work;
   EXPECT_EQ(RunFor1Second(work.Path().string(), {"/ERRLOG"}, program.string()).ExitStatus, 0);
@@ -135,7 +135,7 @@ TEST(HeadlessRun, HelpFileIsLookedForBesideTheProgramNotInTheWorkingDirectory) {
   EXPECT_FALSE(std::filesystem::exists(programDir.Path() / "TamarikErr.log"));
 
   // The same program started without the help file beside it.
-  std::filesystem::remove(programDir.Path() / "Tamarik.chm");
+  std::filesystem::remove_all(programDir.Path() / "help");
   EXPECT_EQ(RunFor1Second(work.Path().string(), {}, program.string()).ExitStatus, 0);
   EXPECT_FALSE(TIniFile(IniOf(work)).ReadBool("SysTest", "FoundHelpFile", true));
 }
@@ -143,11 +143,27 @@ TEST(HeadlessRun, HelpFileIsLookedForBesideTheProgramNotInTheWorkingDirectory) {
 TEST(HeadlessRun, QuestionMarkShowsTheVersionLinesAndTheRunGoesOn) {
   TTempDir work;
   const std::string lines = "Tamarik\n" + GetText(1311) + "\nVersion: " + TLanguage::RunningVersion() + "\n";
-  for (const char* ask : {"/?", "?", "--help"}) {
+  for (const char* ask : {"/?", "?"}) {
     const TProgramResult result = RunFor1Second(work.Path().string(), {ask});
     EXPECT_EQ(result.ExitStatus, 0) << ask;
     EXPECT_NE(result.Out.find(lines), std::string::npos) << ask << ": " << result.Out;
-    EXPECT_EQ(result.Out.find("--port-a NAME") != std::string::npos, std::string(ask) == "--help") << ask;
     EXPECT_TRUE(std::filesystem::exists(IniOf(work)));
   }
+}
+
+// --help and --version print and end at once; an unknown option is named.
+TEST(HeadlessRun, HelpAndVersionPrintAndEndUnknownOptionsEndWithStatus2) {
+  TTempDir work;
+  const auto run = [&](const std::string& arg) { return TProgramRun(TamarikProgram(), {arg}, work.Path().string()).Finish(); };
+  TProgramResult result = run("--help");
+  EXPECT_EQ(result.ExitStatus, 0);
+  EXPECT_NE(result.Out.find("--port-a NAME"), std::string::npos) << result.Out;
+  result = run("--version");
+  EXPECT_EQ(result.ExitStatus, 0);
+  EXPECT_EQ(result.Out, "tamarik " + TLanguage::RunningVersion().substr(2) + "\n");
+  result = run("--bogus");
+  EXPECT_EQ(result.ExitStatus, 2);
+  EXPECT_NE(result.Err.find("--bogus"), std::string::npos) << result.Err;
+  EXPECT_TRUE(result.Out.empty());
+  EXPECT_FALSE(std::filesystem::exists(IniOf(work))) << "nothing ran";
 }

@@ -252,3 +252,22 @@ TEST_F(UserPagesTest, ThePageSettingsAreWrittenAtCloseAndComeBackAtStart) {
   EXPECT_EQ(frm->Pipeline().Options().PauseLimitMs, 50);
   EXPECT_EQ(frm->Pipeline().Options().StopAfterChars, 7);
 }
+
+// The panel follows one state: a pause and its end leave a closed logging
+// window shown as off, and the window opening by a start character shows on.
+TEST_F(DataPagesTest, TheLoggingPanelShowsTheLoggingWindowThroughAPause) {
+  QLabel* panel = Find<QLabel>("StBarPanel1");
+  List("lstStartProt")->item(2)->setCheckState(Qt::Checked);
+  ASSERT_EQ(panel->text(), Text(1126));
+  Button("btnPause")->click();
+  Button("btnPause")->click();
+  EXPECT_EQ(panel->text(), Text(1126));
+  frm->SelectLanguage(0);
+  EXPECT_EQ(panel->text(), Text(1126));
+  Receive("\x02" "A");
+  // The consumer thread marks the window open after the batch it showed.
+  EXPECT_TRUE(WaitFor([&] {
+    frm->Timer1Timer();
+    return panel->text() == Text(1125);
+  }));
+}

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QStatusTipEvent>
 #include <QTabWidget>
 
 #include "WindowTestSupport.h"
@@ -11,6 +12,7 @@
 #include "core/TextIds.h"
 #include "core/TextTable.h"
 #include "window/Captions.h"
+#include "window/RadioGroup.h"
 
 namespace {
 
@@ -108,4 +110,47 @@ TEST_F(WindowTest, UserLanguageFromLanguageTxtIsTheSixthItemAndFallsBackToEnglis
   frm->SelectLanguage(0);
   QFile::remove(TestLanguageFile());
   ProgramLanguage().SetFile(TestLanguageFile().toStdString());
+}
+
+// List items that are no control's caption follow the language; the USB
+// sub-mode is a position, so its work mode survives the switch.
+TEST_F(WindowTest, ListItemsFollowTheLanguageAndTheUsbModeKeepsItsWorkMode) {
+  auto* grpBaud = Find<TRadioGroup>("grpBaud");
+  auto* grpUSB = Find<TRadioGroup>("grpUSB");
+  Find<QRadioButton>("rgrpG")->setChecked(true);
+  grpUSB->SetItemIndex(3);  // "Frequenz-Messung"
+  frm->SetIcon(-1);
+  ASSERT_EQ(frm->WorkMode(), 430);
+
+  frm->SelectLanguage(1);
+  EXPECT_EQ(grpBaud->Item(0), GetQText(2039, false));
+  EXPECT_EQ(grpUSB->Item(3), QStringLiteral("Frequency measurement"));
+  EXPECT_EQ(grpUSB->ItemIndex(), 3);
+  frm->SetIcon(-1);
+  EXPECT_EQ(frm->WorkMode(), 430);
+
+  frm->SelectLanguage(0);
+  EXPECT_EQ(grpBaud->Item(0), QStringLiteral("Andere"));
+  EXPECT_EQ(grpUSB->Item(3), QStringLiteral("Frequenz-Messung"));
+}
+
+// The page layout is not redone while the language switches.
+TEST_F(WindowTest, TheModeLayoutWaitsWhileTheLanguageSwitches) {
+  Find<QRadioButton>("rgrpE")->setChecked(true);
+  ASSERT_EQ(frm->WorkMode(), 200);
+  frm->LanguageSwitching = true;
+  Find<QRadioButton>("rgrpA")->setChecked(true);
+  EXPECT_EQ(frm->WorkMode(), 200);
+  frm->LanguageSwitching = false;
+}
+
+TEST_F(WindowTest, AHintOnShowDoesNotOutliveItsLanguage) {
+  QStatusTipEvent tip(QStringLiteral("Beendet das Programm"));
+  QApplication::sendEvent(frm.get(), &tip);
+  ASSERT_EQ(frm->StatusMessage(), QStringLiteral("Beendet das Programm"));
+  frm->SelectLanguage(1);
+  EXPECT_NE(frm->StatusMessage(), QStringLiteral("Beendet das Programm"));
+  frm->ShowStatusMessage(QStringLiteral("a message"));
+  frm->SelectLanguage(0);
+  EXPECT_EQ(frm->StatusMessage(), QStringLiteral("a message"));  // messages are not hints
 }

@@ -5,7 +5,12 @@
 #include <QFile>
 
 #include "WindowTestSupport.h"
+#include "core/AppFlags.h"
 #include "core/ErrorLog.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -18,6 +23,20 @@ TSeriellData Byte(std::uint8_t b, std::uint8_t dir = dirPortA) {
   r.Ready = 1;
   return r;
 }
+
+// A port whose send slot never frees: a relay hand-over to it waits until
+// closing begins.
+class TStalledPort final : public TTxPort {
+ public:
+  bool CanAddTxOut() const override { return false; }
+  void AddTxOut(std::string_view) override {}
+  bool WaitCanAddTxOut(std::chrono::milliseconds) override {
+    waits.fetch_add(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return false;
+  }
+  std::atomic<int> waits{0};
+};
 
 }  // namespace
 
@@ -176,4 +195,19 @@ TEST_F(WindowTest, WordWrapItemTogglesThePane) {
   wrap->trigger();
   EXPECT_TRUE(wrap->isChecked());
   EXPECT_TRUE(Pane()->WordWrap());
+}
+
+// Closing ends every wait before the ports are released: a relay stuck on a
+// stalled port must not hold the close.
+TEST_F(WindowTest, ClosingEndsARelayWaitingOnAStalledPort) {
+  TStalledPort stalled;
+  TRxOptions rx = frm->Pipeline().Options();
+  rx.WorkMode = 200;
+  rx.RelayPorts = true;
+  frm->Pipeline().SetOptions(rx);
+  frm->Pipeline().SetRelayPorts(&stalled, &stalled);
+  frm->Ring().Put(Byte('x', dirPortB));
+  ASSERT_TRUE(WaitFor([&] { return stalled.waits.load() > 0; }));
+  frm->close();  // hangs for good when closing starts after the ports
+  EXPECT_TRUE(AppClosing.load());
 }
