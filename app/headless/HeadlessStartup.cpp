@@ -4,6 +4,7 @@
 
 #include "core/AboutText.h"
 #include "core/Language.h"
+#include "core/LocaleLanguage.h"
 #include "core/TextIds.h"
 #include "headless/AnsiTerminal.h"
 
@@ -73,10 +74,17 @@ int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& co
   int status = 0;
   {
     // Ports stored by the interface page apply unless the command line names some.
+    TSettingsValues& values = startup.Startup().Settings().Values();
+    // The messages in the stored language (at the first start: the
+    // system's), chosen and stored as the window does.
+    TLanguage& language = ProgramLanguage();
+    language.BuildLanguageList();
+    values.FrmMain.Sprache = language.StartIndex(values.FrmMain.Sprache, LocaleLanguageCode());
+    language.Select(values.FrmMain.Sprache);
+
     THeadlessOptions options = commandLine;
     UseStoredInterface(startup.Startup(), demoAsked, options);
     UseStoredTraceSettings(startup.Startup(), options);
-    TSettingsValues& values = startup.Startup().Settings().Values();
     THeadlessApp app(options);
     app.StartLogsFromSettings(values);
     status = app.Run();
