@@ -73,7 +73,6 @@ int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& co
   }
   int status = 0;
   {
-    // Ports stored by the interface page apply unless the command line names some.
     TSettingsValues& values = startup.Startup().Settings().Values();
     // The messages in the stored language (at the first start: the
     // system's), chosen and stored as the window does.
@@ -82,6 +81,8 @@ int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& co
     values.FrmMain.Sprache = language.StartIndex(values.FrmMain.Sprache, LocaleLanguageCode());
     language.Select(values.FrmMain.Sprache);
 
+    // Ports stored by the interface page apply unless the command line
+    // names some; the trace always follows the file.
     THeadlessOptions options = commandLine;
     UseStoredInterface(startup.Startup(), demoAsked, options);
     UseStoredTraceSettings(startup.Startup(), options);
