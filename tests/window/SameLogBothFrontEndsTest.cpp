@@ -83,6 +83,7 @@ struct TLogCase {
   const char* LogName;
   const char* Shows;  // a piece the log must hold, so that two empty logs cannot pass
 };
+void PrintTo(const TLogCase& c, std::ostream* out) { *out << c.Name; }
 
 class SameLogBothFrontEnds : public ::testing::TestWithParam<TLogCase> {
  protected:
