@@ -1,5 +1,7 @@
 // Writes trace runs to a terminal in ANSI colours (plain text when the
-// output is not a terminal).
+// output is not a terminal). Whatever the data hold, the terminal gets no
+// control character but the writer's own line ends and colour sequences:
+// a device on the line must not be able to drive the user's terminal.
 #pragma once
 
 #include <cstdio>
@@ -17,8 +19,14 @@ class TAnsiTerminal {
 
   // The run as the terminal gets it (for tests).
   static std::string Render(std::string_view text, TColor color, bool colours);
+  // The text with every control character shown by its name: C0 and DEL as
+  // on the page "ASC-II" ("[ESC]", "[DEL]"), C1 and bytes that are no UTF-8
+  // as their number ("[155]"). CR LF becomes a line end when lineEnds is set.
+  static std::string Visible(std::string_view text, bool lineEnds);
+  static void AppendVisible(std::string& out, std::string_view text, bool lineEnds);
 
  private:
+  static void AppendRun(std::string& out, std::string_view text, TColor color, bool colours);
   static void WriteTo(std::FILE* out, std::string_view text, TColor color, bool colours);
 
   std::FILE* out_;

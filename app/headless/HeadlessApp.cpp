@@ -12,6 +12,7 @@
 #include "core/AppFlags.h"
 #include "core/DateTime.h"
 #include "core/ErrorReport.h"
+#include "core/InterfaceConfig.h"
 
 namespace {
 
@@ -21,7 +22,6 @@ static_assert(std::atomic<int>::is_always_lock_free);
 void OnStopSignal(int) { stopSignal.store(1); }
 
 bool SerialMode(int mode) { return (mode >= 110 && mode <= 140) || mode == 200 || (mode >= 500 && mode <= 599); }
-bool TwoPortMode(int mode) { return mode == 140 || mode == 200; }
 
 }  // namespace
 
@@ -30,21 +30,10 @@ THeadlessApp::THeadlessApp(const THeadlessOptions& options)
       pipeline_(queue_),
       consumer_([this](TSerialThreadOut& sender) { pipeline_.RxData(sender); }),
       terminal_(stdout, isatty(STDOUT_FILENO) != 0) {
-  TRxOptions rx;
-  rx.TimeFmt = BuildTimeFmt(true);
-  rx.chkProtZeit = true;
-  rx.chkMs = true;
-  rx.chkTextBegin = true;
-  rx.chkDatenAend = true;
-  auto codes = std::make_shared<TCodeEntries>(*DefaultCodeEntries());
-  (*codes)['\n'].LineBreak = true;
-  rx.Codes = codes;
-  pipeline_.SetOptions(rx);
-  consumer_.SetLostHandler([this](std::uint64_t lost) {
-    const std::string text = std::to_string(lost) + " records lost: the receive ring was full";
-    pipeline_.ShowStatusLine(text, true);
-    ReportError("2.3", text);
-  });
+  pipeline_.SetOptions(options_.Rx);
+  periodicDate_.SetMinutes(options_.ProtZykMinutes);
+  periodicDate_.Arm(NowDateTime());
+  consumer_.SetLostHandler([this](std::uint64_t lost) { ShowLostRecords(pipeline_, lost); });
 }
 
 THeadlessApp::~THeadlessApp() {
@@ -68,7 +57,7 @@ bool THeadlessApp::OpenPorts() {
     ReportError("1.7", "Mode " + std::to_string(mode) + " has no serial ports to open here");
     return false;
   }
-  const bool twoPorts = TwoPortMode(mode);
+  const bool twoPorts = TwoPortWorkMode(mode);
   if (options_.PortA.empty() || (twoPorts && options_.PortB.empty())) {
     ReportError("1.7", twoPorts ? "Mode " + std::to_string(mode) + " needs --port-a and --port-b" : "--port-a is missing");
     return false;
@@ -115,13 +104,50 @@ void THeadlessApp::ClosePorts() {
 
 void THeadlessApp::Drain() {
   queue_.Take(runs_);
-  for (const TTextRun& run : runs_) terminal_.Write(run.Text, run.Color);
+  for (const TTextRun& run : runs_) {
+    // Negated as in the pane, but black stays the terminal's own text colour.
+    const bool negate = options_.chkColorNeg && run.Color != clBlack;
+    terminal_.Write(run.Text, negate ? NegateColor(run.Color) : run.Color);
+  }
   if (!runs_.empty()) terminal_.Finish();
 }
 
+// Once a second, as the window's Timer1: the sound rule and the periodic
+// date entry.
 void THeadlessApp::Timer1Timer() {
-  const TSoundTick tick = pipeline_.SoundTick(pipeline_.Options().chkSound);
+  TRxOptions rx = pipeline_.Options();
+  const TSoundTick tick = pipeline_.SoundTick(rx.chkSound);
   if (tick.Beep) std::fputc('\a', stdout);
+  if (tick.SwitchSoundOff) {
+    rx.chkSound = false;
+    pipeline_.SetOptions(rx);
+    soundSwitchedOff_ = true;
+  }
+  periodicDate_.Tick(pipeline_, NowDateTime(), ShortDateFmt(), rx.TimeFmt);
+}
+
+void THeadlessApp::ShowStartLine() {
+  std::string line;
+  if (demo_) {
+    line = StartLine(200, demo_->PortA().Port(), demo_->PortB().Port(), demo_->PortA().Baudrate(), true);
+  } else if (interface_) {
+    const TInterfaceRequest& request = *options_.Stored;
+    line = StartLine(request.WorkMode, request.PortA, request.PortB, interface_->PortA().Baudrate(), false);
+  } else if (portA_) {
+    line = StartLine(options_.WorkMode, options_.PortA, options_.PortB, options_.Baudrate, false);
+  }
+  if (line.empty()) return;
+  line += "\r\n";
+  terminal_.Write(line, clGreen);
+  terminal_.Finish();
+}
+
+std::string StartLine(int workMode, const std::string& portA, const std::string& portB, int baudrate, bool demo) {
+  std::string line = "Mode " + std::to_string(workMode) + ": port A " + portA;
+  if (TwoPortWorkMode(workMode)) line += ", port B " + portB;
+  line += ", " + std::to_string(baudrate) + " Bd";
+  if (demo) line += " (demo)";
+  return line;
 }
 
 int THeadlessApp::Run() {
@@ -136,6 +162,7 @@ int THeadlessApp::Run() {
     consumer_.Terminate();
     return 1;
   }
+  ShowStartLine();
   const auto started = std::chrono::steady_clock::now();
   auto nextTick = started + std::chrono::seconds(1);
   while (stopSignal.load() == 0) {

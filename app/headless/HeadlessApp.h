@@ -7,6 +7,7 @@
 
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
+#include "core/TraceStatusLines.h"
 #include "headless/AnsiTerminal.h"
 #include "headless/HeadlessLogs.h"
 #include "serial/DemoLink.h"
@@ -23,15 +24,26 @@ struct THeadlessOptions {
   int Baudrate = 9600;
   eFlowControl FlowMode = fcNone;  // used in mode 200 only
   // The interface chosen in Tamarik.ini, used when no port is given on the
-  // command line; the receive options the file holds for the trace.
+  // command line.
   std::optional<TInterfaceRequest> Stored;
-  bool chkSound = false, chkCTSDSR = true, chkError = true;
+  // What Tamarik.ini says about the trace (UseStoredTraceSettings).
+  TRxOptions Rx;
+  bool chkColorNeg = false;  // colours negated, the terminal's own text colour kept
+  int ProtZykMinutes = 0;    // periodic date entry, 0: off
 };
 
 class TStartup;
 // Takes the stored interface when the settings file exists and names a port
 // A, and neither ports nor the demo were asked for on the command line.
 void UseStoredInterface(TStartup& startup, bool demoAsked, THeadlessOptions& options);
+// The trace settings of Tamarik.ini, for the interface chosen above; the
+// demo's first start (no file yet) brings the demo's presets first.
+void UseStoredTraceSettings(TStartup& startup, THeadlessOptions& options);
+// The operating mode the front end will run: the stored one, the demo's
+// 200, or the command line's.
+int RunningWorkMode(const THeadlessOptions& options);
+// "Mode 200: port A pts/3, port B pts/4, 115200 Bd (demo)".
+std::string StartLine(int workMode, const std::string& portA, const std::string& portB, int baudrate, bool demo);
 
 class THeadlessApp {
  public:
@@ -43,6 +55,9 @@ class THeadlessApp {
   // close when Run ends.
   void StartLogsFromSettings(const TSettingsValues& values);
   const THeadlessLogs& Logs() const { return logs_; }
+  TReceivePipeline& Pipeline() { return pipeline_; }
+  // The sound rule switched the sound off (the setting to store at exit).
+  bool SoundSwitchedOff() const { return soundSwitchedOff_; }
 
  private:
   void Drain();
@@ -51,6 +66,7 @@ class THeadlessApp {
   bool OpenPorts();
   bool OpenStoredPorts();
   void ClosePorts();
+  void ShowStartLine();
 
   THeadlessOptions options_;
   TRunQueue queue_;
@@ -61,6 +77,8 @@ class THeadlessApp {
   std::unique_ptr<TSeriell> portA_;
   std::unique_ptr<TSeriell> portB_;
   std::vector<TTextRun> runs_;
+  TPeriodicDateEntry periodicDate_;
+  bool soundSwitchedOff_ = false;
   THeadlessLogs logs_{pipeline_};
   std::unique_ptr<TInterfacePorts> interface_;  // after the consumer: closed before it stops
 };

@@ -29,6 +29,7 @@ class THeadlessLogs {
   bool OnlineLogRanAtClose() const { return onlineRanAtClose_; }
   bool RawLogRanAtClose() const { return rawRanAtClose_; }
   TOnlineLog& Online() { return online_; }
+  const TOnlineLog& Online() const { return online_; }
   TRawLog& Raw() { return raw_; }
 
  private:

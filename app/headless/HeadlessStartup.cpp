@@ -4,7 +4,26 @@
 
 #include "core/AboutText.h"
 #include "core/Language.h"
+#include "core/LocaleLanguage.h"
 #include "core/TextIds.h"
+#include "headless/AnsiTerminal.h"
+
+namespace {
+
+// The list's own line breaks and tabs stay; any other control is named.
+std::string VisibleReport(std::string_view text) {
+  std::string out;
+  std::size_t from = 0;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && text[i] != '\n' && text[i] != '\t') continue;
+    TAnsiTerminal::AppendVisible(out, text.substr(from, i - from), false);
+    if (i < text.size()) out += text[i];
+    from = i + 1;
+  }
+  return out;
+}
+
+}  // namespace
 
 THeadlessStartup::THeadlessStartup(const std::vector<std::string>& args) {
   TStartupOptions options;
@@ -41,7 +60,8 @@ void THeadlessStartup::PrintNewReports(const std::string& displayText) {
   const bool grown = displayText.size() > printed_.size() && displayText.compare(0, printed_.size(), printed_) == 0;
   std::string added = grown ? displayText.substr(printed_.size()) : displayText;
   if (!added.empty() && added.front() == '\n') added.erase(0, 1);
-  std::fprintf(stderr, "%s\n", added.c_str());
+  // A report may quote what came from outside (a port name, a file's text).
+  std::fprintf(stderr, "%s\n", VisibleReport(added).c_str());
   printed_ = displayText;
 }
 
@@ -53,12 +73,23 @@ int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& co
   }
   int status = 0;
   {
-    // Ports stored by the interface page apply unless the command line names some.
+    TSettingsValues& values = startup.Startup().Settings().Values();
+    // The messages in the stored language (at the first start: the
+    // system's), chosen and stored as the window does.
+    TLanguage& language = ProgramLanguage();
+    language.BuildLanguageList();
+    values.FrmMain.Sprache = language.StartIndex(values.FrmMain.Sprache, LocaleLanguageCode());
+    language.Select(values.FrmMain.Sprache);
+
+    // Ports stored by the interface page apply unless the command line
+    // names some; the trace always follows the file.
     THeadlessOptions options = commandLine;
     UseStoredInterface(startup.Startup(), demoAsked, options);
+    UseStoredTraceSettings(startup.Startup(), options);
     THeadlessApp app(options);
-    app.StartLogsFromSettings(startup.Startup().Settings().Values());
+    app.StartLogsFromSettings(values);
     status = app.Run();
+    if (app.SoundSwitchedOff()) values.FrmMain.chkSound = false;
   }
   startup.Close();
   return status;

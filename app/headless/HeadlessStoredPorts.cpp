@@ -21,9 +21,6 @@ void UseStoredInterface(TStartup& startup, bool demoAsked, THeadlessOptions& opt
   EnumeratePorts(present);
   options.Stored = RequestFromSettings(v, settings.OldDataBitsNumbering(), present);
   options.Demo = false;
-  options.chkSound = v.FrmMain.chkSound;
-  options.chkCTSDSR = v.FrmMain.chkCTSDSR;
-  options.chkError = v.FrmMain.chkError;
 }
 
 bool THeadlessApp::OpenStoredPorts() {
@@ -48,9 +45,6 @@ bool THeadlessApp::OpenStoredPorts() {
   TRxOptions rx = pipeline_.Options();
   rx.WorkMode = request.WorkMode;
   rx.RelayPorts = TwoPortWorkMode(request.WorkMode);
-  rx.chkSound = options_.chkSound;
-  rx.chkCTSDSR = options_.chkCTSDSR;
-  rx.chkError = options_.chkError;
   pipeline_.SetOptions(rx);
   return true;
 }

@@ -24,6 +24,7 @@
 #include "core/RunQueue.h"
 #include "core/Shutdown.h"
 #include "core/SerialThreadOut.h"
+#include "core/TraceStatusLines.h"
 
 namespace Ui {
 class FrmMain;
@@ -196,8 +197,7 @@ class TFrmMain : public QMainWindow {
   // Trace display state.
   int lastLineIdx_ = 0;
   std::string timeFmt_ = "hh:nn:ss";
-  int protZykMinutes_ = 0;
-  double nextDateRef_ = 0.0;
+  TPeriodicDateEntry periodicDate_;
   QString searchText_;
   qsizetype searchPos_ = -1;
   QString sdlgFileName_;
@@ -328,6 +328,9 @@ class TFrmMain : public QMainWindow {
   TPortSettings ControlsRecord() const;
   void ColourLineGroups(bool red);
   void StopDemo();
+  void ShowDemoInterface();
+  static void KeepStoredInterface(TFrmMainSettings& f, const TFrmMainSettings& stored, TPortABSettings& ports,
+                                  const TPortABSettings& storedPorts);
   TModeButton SelectedMode() const;
   void ShowInterfaceMessage(const QString& text, bool error);
   void ReportOpenFailure(const std::string& port);
@@ -346,4 +349,5 @@ class TFrmMain : public QMainWindow {
   bool lineGroupsRed_ = false;
   bool windowStarting_ = true;
   bool chkIPSend_ = true;  // the TCP page's choice, kept for the layout
+  bool demoOnPage_ = false;  // the page shows the demo's interface, not the stored one
 };

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QToolButton>
+#include <utility>
 
 #include "core/ErrorLog.h"
 #include "core/ErrorReport.h"
@@ -85,6 +86,9 @@ void TFrmMain::StopDemo() {
   if (!demo_) return;
   demo_->Stop();
   demo_.reset();
+  // Its pseudo-terminals are gone: unless the user chose other ports, the
+  // page shows the stored interface again.
+  if (std::exchange(demoOnPage_, false) && !applyPending_) ApplyInterfaceSettings();
 }
 
 // The box is changed while hidden, so that its click handler does not run.
@@ -115,10 +119,10 @@ void TFrmMain::btnOK1Click() {
   }
   TWaitCursor wait;
   if (ports_->PortA().Opened()) LogUserAction("UserAction: Close COM-Ports.");
+  const bool disconnect = u.btnOK1->property("tag").toInt() == TextId::btnOK1Trennen && u.btnOK1->isEnabled();
   // Real settings take over from the demo.
   StopDemo();
   ports_->CloseAll();
-  const bool disconnect = u.btnOK1->property("tag").toInt() == TextId::btnOK1Trennen && u.btnOK1->isEnabled();
   if (disconnect) {
     btnOK1Enabled(true);
     PublishRxOptions();

@@ -103,6 +103,8 @@ void TFrmMain::StoreInterfaceSettings() {
   TSettingsValues& v = startup_->Settings().Values();
   TFrmMainSettings& f = v.FrmMain;
   const Ui::TabSchnittstelle& u = *uiSchnittstelle_;
+  const TFrmMainSettings stored = f;
+  const TPortABSettings storedPorts = v.PortAB;
   f.grpSSA_ItemIndex_S = u.cbxSSA->currentText().toStdString();
   f.grpSSB_ItemIndex_S = u.cbxSSB->currentText().toStdString();
   f.grpSSA_ItemIndex = std::max(u.cbxSSA->currentIndex(), 0);
@@ -135,6 +137,32 @@ void TFrmMain::StoreInterfaceSettings() {
   if (u.spBaud->isChecked() || u.spBaudB->isChecked()) v.PortAB.PortBSettings = shown;
   v.FlowCtrl = {u.chkFlowSignals->isChecked(), u.chkFlowSignalsRTSA->isChecked(), u.chkFlowSignalsDTRA->isChecked(),
                 u.chkFlowSignalsRTSB->isChecked(), u.chkFlowSignalsDTRB->isChecked()};
+  if (demoOnPage_) KeepStoredInterface(f, stored, v.PortAB, storedPorts);
+}
+
+// The demo's pseudo-terminals vanish with it: the mode, ports and line
+// settings stored before it ran stay in the file.
+void TFrmMain::KeepStoredInterface(TFrmMainSettings& f, const TFrmMainSettings& stored, TPortABSettings& ports,
+                                   const TPortABSettings& storedPorts) {
+  f.grpSSA_ItemIndex_S = stored.grpSSA_ItemIndex_S;
+  f.grpSSB_ItemIndex_S = stored.grpSSB_ItemIndex_S;
+  f.grpSSA_ItemIndex = stored.grpSSA_ItemIndex;
+  f.grpSSB_ItemIndex = stored.grpSSB_ItemIndex;
+  f.rgrpA = stored.rgrpA;
+  f.rgrpB = stored.rgrpB;
+  f.rgrpC = stored.rgrpC;
+  f.rgrpD = stored.rgrpD;
+  f.rgrpE = stored.rgrpE;
+  f.rgrpF = stored.rgrpF;
+  f.rgrpG = stored.rgrpG;
+  f.rgrpH = stored.rgrpH;
+  f.grpBaud = stored.grpBaud;
+  f.grpDaten = stored.grpDaten;
+  f.grpParitaet = stored.grpParitaet;
+  f.grpStop = stored.grpStop;
+  f.grpFluss = stored.grpFluss;
+  f.edOtherBaud = stored.edOtherBaud;
+  ports = storedPorts;
 }
 
 void TFrmMain::InterfaceFirstActivation() {

@@ -72,7 +72,7 @@ void TFrmMain::chkMsClick() {
 }
 
 void TFrmMain::UpdateProtZykMinutes() {
-  protZykMinutes_ = uiZeit_->chkProtZyk->isChecked() ? uiZeit_->edProtZyk->text().toInt() : 0;
+  periodicDate_.SetMinutes(uiZeit_->chkProtZyk->isChecked() ? uiZeit_->edProtZyk->text().toInt() : 0);
 }
 
 void TFrmMain::chkProtZykClick() {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/AppFlags.h"
-#include "core/ErrorReport.h"
+#include "core/TraceStatusLines.h"
 #include "window/FMain.h"
 #include "window/TracePane.h"
 
@@ -19,11 +19,7 @@ void TFrmMain::StartReceiving() {
   connect(&drainTimer_, &QTimer::timeout, this, &TFrmMain::DrainRuns);
   // Called on the consumer thread when runs arrive on an empty queue.
   queue_.SetNotify([this] { QMetaObject::invokeMethod(this, [this] { ScheduleDrain(); }, Qt::QueuedConnection); });
-  consumer_.SetLostHandler([this](std::uint64_t lost) {
-    const std::string text = std::to_string(lost) + " records lost: the receive ring was full";
-    pipeline_.ShowStatusLine(text, true);
-    ReportError("2.3", text);
-  });
+  consumer_.SetLostHandler([this](std::uint64_t lost) { ShowLostRecords(pipeline_, lost); });
   consumer_.Resume();
 }
 

@@ -10,6 +10,7 @@
 #include "core/AppFlags.h"
 #include "core/Shutdown.h"
 #include "core/Startup.h"
+#include "core/StoredRxOptions.h"
 #include "serial/InterfacePorts.h"
 #include "ui_TabTamarik.h"
 #include "ui_TabZeit.h"
@@ -21,6 +22,10 @@ void TFrmMain::ApplySettings() {
   if (startup_ == nullptr) return;
   const TSettingsValues& v = startup_->Settings().Values();
   const TFrmMainSettings& f = v.FrmMain;
+  timeFmt_ = startup_->BuildTimeFormat(f.chkMs);
+  // What no control of this window holds comes from here; the controls
+  // below then publish theirs over it.
+  rxBase_ = RxOptionsFromSettings(v, *codePages_, workMode_, timeFmt_);
 
   setGeometry(f.Left, f.Top, f.Width, f.Height);
   popWordWrap->setChecked(f.ed1_WordWrap);
@@ -36,9 +41,6 @@ void TFrmMain::ApplySettings() {
   if (f.chkProtZyk) ArmPeriodicDateEntry();
   chkSound->setChecked(f.chkSound);
 
-  // Controls of pages still to come: their values reach the receive handler.
-  rxBase_.chkCTSDSR = f.chkCTSDSR;
-  rxBase_.chkError = f.chkError;
   ApplyDataSettings();
 
   uiTamarik_->chkColorNeg->setChecked(v.ProtArt.chkColorNeg);
@@ -48,7 +50,6 @@ void TFrmMain::ApplySettings() {
 
   sdlgFileName_ = QString::fromStdString(f.SDlg_FileName);
   ApplyLogSettings(v);
-  timeFmt_ = startup_->BuildTimeFormat(f.chkMs);
   PublishRxOptions();
 }
 

@@ -30,16 +30,6 @@ void TFrmMain::Timer1Timer() {
 void TFrmMain::chkSoundClick() { pipeline_.SoundTick(false); }
 
 // The next tick writes the entry.
-void TFrmMain::ArmPeriodicDateEntry() { nextDateRef_ = NowDateTime() - protZykMinutes_ / 1440.0; }
+void TFrmMain::ArmPeriodicDateEntry() { periodicDate_.Arm(NowDateTime()); }
 
-void TFrmMain::PeriodicDateEntry() {
-  if (protZykMinutes_ <= 0) return;
-  const double now = NowDateTime();
-  if (now - protZykMinutes_ / 1440.0 < nextDateRef_) return;
-  TDateTimeParts minute = DecodeDateTime(now);
-  minute.Second = 0;
-  minute.Millisecond = 0;
-  nextDateRef_ = EncodeDateTime(minute);
-  const std::string text = FormatDateTime(ShortDateFmt() + ' ' + timeFmt_, now) + ": ";
-  pipeline_.ShowStatusLine(text, false, clBlue);
-}
+void TFrmMain::PeriodicDateEntry() { periodicDate_.Tick(pipeline_, NowDateTime(), ShortDateFmt(), timeFmt_); }

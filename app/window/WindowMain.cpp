@@ -8,6 +8,7 @@
 #include <csignal>
 
 #include "core/Startup.h"
+#include "core/StoredRxOptions.h"
 #include "window/Application.h"
 #include "window/FMain.h"
 
@@ -22,9 +23,11 @@ int RunWindow(int argc, char** argv, bool demo) {
   // The settings file of the start directory is read before any control exists.
   const bool firstStart = !QFileInfo::exists(QStringLiteral("Tamarik.ini"));
   TStartup startup({std::vector<std::string>(argv + 1, argv + argc), "", ProgramDirectory()});
-  TFrmMain window(nullptr, &startup);
   // The built-in demo runs when asked for and on the very first start, so a
-  // new user sees a live trace without any hardware.
+  // new user sees a live trace without any hardware; on that first start it
+  // also brings the trace settings that make it readable.
+  if (firstStart) ApplyDemoPresets(startup.Settings().Values(), startup.Settings().CodePages());
+  TFrmMain window(nullptr, &startup);
   if (demo || firstStart) window.StartDemo();
   window.show();
   if (startup.CommandLine().ShowAbout) window.ShowAbout();

@@ -11,6 +11,7 @@
 #include "core/IniFile.h"
 #include "core/Language.h"
 #include "core/TempDir.h"
+#include "serial/PseudoTerminal.h"
 
 namespace {
 
@@ -115,6 +116,17 @@ TEST(HeadlessRun, SettingsChangedBetweenRunsAreWrittenBackUnchanged) {
     }
   }
   EXPECT_GT(compared, 50);
+}
+
+TEST(HeadlessRun, MessagesComeInTheStoredLanguage) {
+  TPseudoTerminal line;
+  ASSERT_EQ(line.Open(), 0);
+  TTempDir work;
+  TTempDir::Write(IniOf(work), "[FrmMain]\r\nSprache=1\r\nrgrpA_Checked=0\r\nrgrpE_Checked=1\r\ngrpSSA_ItemIndex_S=" +
+                                   line.SlaveName() + "\r\ngrpSSB_ItemIndex_S=" + line.SlaveName() + "\r\n");
+  const TProgramResult result = RunFor1Second(work.Path().string());
+  EXPECT_NE(result.Err.find("Interface A and B must be different!"), std::string::npos) << result.Err;
+  EXPECT_EQ(TIniFile(IniOf(work)).ReadInteger("FrmMain", "Sprache", -2), 1);
 }
 
 TEST(HeadlessRun, HelpFileIsLookedForBesideTheProgramNotInTheWorkingDirectory) {

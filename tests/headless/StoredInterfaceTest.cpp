@@ -51,7 +51,7 @@ bool ReadUntil(int fd, std::string& got, const std::string& want) {
 
 std::string Ini(const std::string& portA, const std::string& portB) {
   return "[Programm]\nVersion=V 2.3.2700\n"
-         "[FrmMain]\nrgrpA_Checked=0\nrgrpE_Checked=1\n"
+         "[FrmMain]\nrgrpA_Checked=0\nrgrpE_Checked=1\nchkTextBegin_Checked=1\nchkDatenAend_Checked=1\n"
          "grpSSA_ItemIndex_S=" + portA + "\ngrpSSB_ItemIndex_S=/dev/" + portB + "\n"
          "[PortAB]\nppSSABaudrate=12\nppSSADataBits=3\nppSSBBaudrate=12\nppSSBDataBits=3\n";
 }
@@ -75,6 +75,7 @@ TEST(StoredInterfaceTest, ModeInTheLineFromTheSettingsFileRelaysAndCleansUp) {
       EXPECT_FALSE(options.Demo);
       EXPECT_EQ(options.Stored->WorkMode, 200);
       EXPECT_EQ(options.Stored->PortB, sps.SlaveName()) << "/dev/ in front is dropped";
+      UseStoredTraceSettings(startup, options);
 
       THeadlessApp app(options);
       testing::internal::CaptureStdout();

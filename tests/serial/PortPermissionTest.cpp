@@ -9,7 +9,7 @@
 #include "core/ErrorReport.h"
 #include "serial/PortDevice.h"
 #include "serial/PortPermission.h"
-#include "serial/ReceiveRing.h"
+#include "core/ReceiveRing.h"
 #include "serial/Seriell.h"
 
 namespace {
