@@ -17,7 +17,9 @@
 #include "core/ErrorLog.h"
 #include "core/LogNames.h"
 #include "core/Settings.h"
+#include "core/TextIds.h"
 #include "ui_TabZeit.h"
+#include "window/Captions.h"
 #include "window/FMain.h"
 
 namespace {
@@ -29,17 +31,6 @@ void OnWindowThread(QObject* window, std::function<void()> action) {
     action();
   else
     QMetaObject::invokeMethod(window, std::move(action), Qt::QueuedConnection);
-}
-
-const QStringList& OnlineLogFilters() {
-  static const QStringList filters = {QStringLiteral("Alle Dateien (*)"), QStringLiteral("Richtext (*.rtf)"),
-                                      QStringLiteral("Textdateien (*.txt)")};
-  return filters;
-}
-
-const QStringList& RawLogFilters() {
-  static const QStringList filters = {QStringLiteral("Alle Dateien (*)"), QStringLiteral("Rohdaten (*.roh)")};
-  return filters;
 }
 
 QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
@@ -69,6 +60,11 @@ void TFrmMain::SetupLogs() {
       });
     };
     h.Unchecked = [this, raw] { OnWindowThread(this, [this, raw] { LogUnchecked(raw); }); };
+    h.Stopped = [this, raw](std::string_view error) {
+      OnWindowThread(this, [this, raw, text = std::string(error)] {
+        ShowStatusMessage(GetQText(raw ? TextId::MsgRawLogStopped : TextId::MsgOnlineLogStopped) + FromUtf8(text));
+      });
+    };
     h.WriteErrorLog = [this](std::string_view line) {
       OnWindowThread(this, [text = std::string(line)] { WriteErrorLog(text); });
     };
@@ -93,10 +89,12 @@ void TFrmMain::SetupLogs() {
 }
 
 std::optional<TLogFileChoice> TFrmMain::ShowLogSaveDialog(bool raw, const TLogFileChoice& proposed) {
-  const QStringList& filters = raw ? RawLogFilters() : OnlineLogFilters();
-  QFileDialog dialog(this, raw ? QStringLiteral("Speichern der Rohdaten") : QStringLiteral("Speichern des Protokolles"));
+  // Online log: all files, rich text, text; raw log: all files, raw data.
+  const QStringList filters = NameFiltersFromText(GetQText(raw ? TextId::SDlgRohFilter : TextId::SDlgFilter));
+  const int title = raw ? TextId::SDlgRoh : TextId::SDlg;
+  QFileDialog dialog(this, GetQText(title));
   dialog.setObjectName(raw ? QStringLiteral("SDlgRoh") : QStringLiteral("SDlg"));
-  dialog.setProperty("tag", raw ? 1369 : 1084);
+  dialog.setProperty("tag", title);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   // The log asks itself whether to replace an existing file.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
