@@ -182,11 +182,15 @@ void UpgradeDataBits(TPortABSettings& ports, bool oldNumbering) {
     if (port->DataBits == 0 || port->DataBits == 1) port->DataBits += 2;
 }
 
-TApplyRefusal CheckApply(TModeButton mode, int portAIndex, int portBIndex, int baudIndex,
+TApplyRefusal CheckApply(TModeButton mode, const std::string& portA, const std::string& portB, int baudIndex,
                          const std::string& otherBaud) {
-  if (TwoPortMode(mode) && portAIndex == portBIndex) return arPortsMustDiffer;
+  if (TwoPortMode(mode) && portA == portB) return arPortsMustDiffer;
   if (baudIndex == 0 && otherBaud.empty()) return arBaudrateMissing;
   return arNone;
+}
+
+std::string PortNotPresentText(const std::string& port) {
+  return GetText(TextId::MsgPortOpenFailedBefore) + port + GetText(TextId::MsgPortNotPresentAfter);
 }
 
 std::string PortOpenFailedText(const std::string& port, bool otherBaudSelected) {

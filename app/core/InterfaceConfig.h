@@ -75,9 +75,11 @@ void UpgradeDataBits(TPortABSettings& ports, bool oldNumbering);
 
 // Why an apply is refused before anything is closed.
 enum TApplyRefusal { arNone, arPortsMustDiffer, arBaudrateMissing };
-TApplyRefusal CheckApply(TModeButton mode, int portAIndex, int portBIndex, int baudIndex,
+TApplyRefusal CheckApply(TModeButton mode, const std::string& portA, const std::string& portB, int baudIndex,
                          const std::string& otherBaud);
 
 // The message of a port that did not open: 1057 + name + 1058, and 1059 on
 // a line of its own when the rate was typed in.
 std::string PortOpenFailedText(const std::string& port, bool otherBaudSelected);
+// The message of a port that is not there at all: 1057 + name + 1506.
+std::string PortNotPresentText(const std::string& port);

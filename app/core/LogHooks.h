@@ -12,6 +12,8 @@
 
 inline constexpr std::string_view kLogRecreateQuestion =
     "Die Datei ist schon vorhanden.\nWollen Sie die Datei löschen und neu erzeugen?";
+// The same question in the program's language.
+std::string LogRecreateQuestion();
 
 // The dialog's file name and its 1-based filter index.
 struct TLogFileChoice {
@@ -37,6 +39,8 @@ struct TLogHooks {
   // The log cleared its check state by itself (failure, cancelled dialog).
   // Any thread: a rotation or a failing write runs on the consumer thread.
   std::function<void()> Unchecked;
+  // The log stopped on a failure (after Unchecked); the error says why. Any thread.
+  std::function<void(std::string_view error)> Stopped;
   // An error-log line ("UserAction: …"). Any thread.
   std::function<void(std::string_view line)> WriteErrorLog;
   // A message for the status line. Window thread.

@@ -113,7 +113,7 @@ bool TOnlineLog::Start(TLogStartMode mode) {
   // flowing meanwhile (unlogged, the log is not open yet).
   std::string error;
   if (mode == lsUser && !plan.Device && ::access(plan.Path.c_str(), F_OK) == 0 && hooks_.AskYesNo &&
-      hooks_.AskYesNo(kLogRecreateQuestion) && ::unlink(plan.Path.c_str()) != 0 && errno != ENOENT)
+      hooks_.AskYesNo(LogRecreateQuestion()) && ::unlink(plan.Path.c_str()) != 0 && errno != ENOENT)
     error = "Cannot delete '" + plan.Path + "': " + std::strerror(errno);
   bool ok = false;
   {

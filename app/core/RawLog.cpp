@@ -85,7 +85,7 @@ bool TRawLog::Start(TLogStartMode mode, bool portBInUse) {
   }
   std::string error;
   if (mode == lsUser && (Exists(plan.A) || Exists(plan.B)) && hooks_.AskYesNo &&
-      hooks_.AskYesNo(kLogRecreateQuestion)) {
+      hooks_.AskYesNo(LogRecreateQuestion())) {
     for (const std::string& path : {plan.A, plan.B})
       if (!path.empty() && ::unlink(path.c_str()) != 0 && errno != ENOENT && error.empty())
         error = "Cannot delete '" + path + "': " + std::strerror(errno);

@@ -123,6 +123,7 @@ class TReceivePipeline {
   // Commands of the window thread that wait for the batch under way.
   void RunWaitingCommands();
   void ApplyClear();
+  void EndLineByStatus();
   std::size_t SignalSource(std::uint8_t dir) const { return dir < kSignalSources ? dir : 0; }
 
   // Fast path (RxPlainRun.cpp): records from index on that no rule can

@@ -72,6 +72,14 @@ void TReceivePipeline::ShowStatusLine(std::string_view text, bool withTime, TCol
   }
   // Between batches the consumer leaves the line state alone.
   EmitNow(StatusLineText(text, withTime, lastRec_ ? lastRec_->Time : 0.0), color);
+  EndLineByStatus();
+}
+
+// A status line ended the open line: the next record starts a new one and
+// must not end it again.
+void TReceivePipeline::EndLineByStatus() {
+  lineChars_ = 0;
+  lineOpen_ = false;
 }
 
 // Consumer thread, at the end of a batch: status lines that came during it
@@ -91,5 +99,6 @@ void TReceivePipeline::RunWaitingCommands() {
     if (clearRequested_.exchange(false)) ApplyClear();
     const double lastTime = lastRec_ ? lastRec_->Time : 0.0;
     for (const TStatusLine& line : lines) EmitNow(StatusLineText(line.Text, line.WithTime, lastTime), line.Color);
+    EndLineByStatus();
   }
 }

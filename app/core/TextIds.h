@@ -4,7 +4,9 @@
 // Captions 1001–1319 are the long-established ids; 1320–1499 were added for
 // captions and messages that had no id yet. The hint of the control whose
 // caption is r is r + 500 (HintOf). A radio group whose id is a multiple of 10
-// takes its items from the ids that follow it.
+// takes its items from the ids that follow it. Ids in 1500–1549 that no
+// caption's hint takes are free for messages and for the hints of controls
+// without a caption, which carry that id in their property "hint".
 #pragma once
 
 inline constexpr int HintOffset = 500;
@@ -275,5 +277,19 @@ inline constexpr int chkLogBegrenzen = 1463;
 
 // Help: the system could not open the page; the address follows
 inline constexpr int MsgHelpNotOpened = 1464;
+
+// A log that stopped by itself (its error follows), a save onto the file a
+// log writes, and a port that is not there (1057 + name + 1506)
+inline constexpr int MsgOnlineLogStopped = 1503;
+inline constexpr int MsgRawLogStopped = 1504;
+inline constexpr int MsgFileIsLog = 1505;
+inline constexpr int MsgPortNotPresentAfter = 1506;
+
+// Hints of lists and fields that show no caption
+inline constexpr int lstZeileHint = 1509;
+inline constexpr int lstStartProtHint = 1514;
+inline constexpr int lstStopProtHint = 1516;
+inline constexpr int ProtListRemoveHint = 1517;  // the lists of chosen start and stop characters
+inline constexpr int edProtCharHint = 1518;
 
 }  // namespace TextId

@@ -53,6 +53,14 @@ bool MapLineSettings(const TPortSettings& settings, const std::vector<std::strin
   return true;
 }
 
+bool LineSettingsUsable(const TInterfaceRequest& request) {
+  TPortLineChoice line;
+  std::string error;
+  const bool flow = FlowApplies(request.Mode);
+  return MapLineSettings(request.Ports.PortASettings, request.BaudItems, flow, line, error) &&
+         (!TwoPortMode(request.Mode) || MapLineSettings(request.Ports.PortBSettings, request.BaudItems, flow, line, error));
+}
+
 TInterfacePorts::TInterfacePorts(ReceiveRing& ring, TReceivePipeline& pipeline, std::unique_ptr<TPortDevice> deviceA,
                                  std::unique_ptr<TPortDevice> deviceB)
     : pipeline_(pipeline),

@@ -41,6 +41,8 @@ struct TPortLineChoice {
 // False when the rate is not a number (error holds the message).
 bool MapLineSettings(const TPortSettings& settings, const std::vector<std::string>& baudItems, bool flowApplies,
                      TPortLineChoice& out, std::string& error);
+// Every rate the request's ports need is a number.
+bool LineSettingsUsable(const TInterfaceRequest& request);
 // Index 1 means two stop bits, or one and a half with five data bits.
 std::optional<eStopBits> StopBitsFor(int index, eDataBits dataBits);
 

@@ -84,12 +84,18 @@ std::string PortNameBelowDev(const std::string& name) {
   return name.compare(0, prefix.size(), prefix) == 0 ? name.substr(prefix.size()) : name;
 }
 
+bool PortPresent(const std::string& name, const std::string& dev) {
+  const std::string below = PortNameBelowDev(name);
+  if (below.empty() || below.find("..") != std::string::npos) return false;
+  struct stat st {};
+  return stat((dev + "/" + below).c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+}
+
 bool AddPortIfPresent(std::vector<std::string>& list, std::string name, const std::string& dev) {
   name = PortNameBelowDev(name);
   if (name.empty() || name.find("..") != std::string::npos) return false;
   if (std::find(list.begin(), list.end(), name) != list.end()) return true;
-  struct stat st {};
-  if (stat((dev + "/" + name).c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+  if (!PortPresent(name, dev)) return false;
   list.push_back(name);
   return true;
 }

@@ -25,5 +25,8 @@ bool EnumeratePorts(std::vector<std::string>& list);
 // the name is in the list afterwards. "/dev/" in front is dropped.
 bool AddPortIfPresent(std::vector<std::string>& list, std::string name, const std::string& dev = "/dev");
 
+// The name (below dev) is a character device: the port is there.
+bool PortPresent(const std::string& name, const std::string& dev = "/dev");
+
 // "/dev/pts/3" → "pts/3"; other names unchanged.
 std::string PortNameBelowDev(const std::string& name);

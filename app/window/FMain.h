@@ -66,8 +66,10 @@ class TFrmMain : public QMainWindow {
   void PublishRxOptions();
 
   // The save step after the dialog: filterIndex 1 all files, 2 rich text,
-  // 3 text. Returns the system's message on failure, empty on success.
+  // 3 text. Returns the message on failure (a file a log writes is refused),
+  // empty on success or when the user keeps an existing file.
   QString SaveProtocol(const QString& fileName, int filterIndex);
+  bool IsLogFile(const QString& name) const;
   // What confirming the search dialog does.
   void Search(const QString& text);
   void ShowStatusMessage(const QString& text);

@@ -87,15 +87,20 @@ void TFrmMain::ConnectDataPages() {
   });
   connect(d.daten.cbxCodeseite, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { dataUi_->popCodeseite->popup(dataUi_->daten.cbxCodeseite->mapToGlobal(at)); });
+  connect(this, &TFrmMain::LanguageSwitched, this, [this] { ShowPageList(); });
   connect(d.mnCodeNeu, &QAction::triggered, this, &TFrmMain::mnCodeNeuClick);
   connect(d.mnCodeKopieren, &QAction::triggered, this, &TFrmMain::mnCodeKopierenClick);
   connect(d.mnCodeLoeschen, &QAction::triggered, this, &TFrmMain::mnCodeLoeschenClick);
 
-  // A check change carries the clicked entry's state to every selected entry.
+  // A check change carries the clicked entry's state to every selected entry
+  // when the clicked one is among them. A click on the box of another entry
+  // selects that entry alone first (the box takes the click before the list
+  // can select), so an entry selected earlier is not changed along.
   auto checkChange = [this](QListWidget* list, void (TFrmMain::*rebuild)()) {
     connect(list, &QListWidget::itemChanged, this, [this, list, rebuild](QListWidgetItem* item) {
       if (fillingLists_) return;
       fillingLists_ = true;
+      if (!item->isSelected()) list->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
       const Qt::CheckState state = item->checkState();
       for (QListWidgetItem* selected : list->selectedItems()) selected->setCheckState(state);
       list->setCurrentItem(item, QItemSelectionModel::Select);

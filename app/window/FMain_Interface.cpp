@@ -99,6 +99,10 @@ void TFrmMain::ConnectInterface() {
   connect(u.cbxSSB->lineEdit(), &QLineEdit::editingFinished, this, [this] {
     if (TakeTypedPort(true)) grpSSBClick();
   });
+  // A name being typed is a change waiting: the button must not read
+  // "Trennen" and then apply.
+  for (QComboBox* box : {u.cbxSSA, u.cbxSSB})
+    connect(box->lineEdit(), &QLineEdit::textEdited, this, [this] { btnOK1Enabled(true); });
   connect(u.btnOK1, &QPushButton::clicked, this, &TFrmMain::btnOK1Click);
   connect(u.chkFlowSignals, &QCheckBox::clicked, this, &TFrmMain::chkFlowSignalsClick);
   for (QCheckBox* box : {u.chkFlowSignalsRTSA, u.chkFlowSignalsDTRA, u.chkFlowSignalsRTSB, u.chkFlowSignalsDTRB})

@@ -38,6 +38,13 @@ void LogUserAction(const char* line) {
   if (ErrorLogEnabled()) WriteErrorLog(line);
 }
 
+// A name that is none of the list's items stays in its field.
+void ShowTypedPort(QComboBox* box, const std::string& name) {
+  const QSignalBlocker quiet(box);
+  box->setCurrentIndex(-1);
+  box->setEditText(QString::fromStdString(name));
+}
+
 }  // namespace
 
 void TFrmMain::btnOK1Enabled(bool pending) {
@@ -76,7 +83,10 @@ void TFrmMain::ShowInterfaceMessage(const QString& text, bool error) {
 void TFrmMain::ReportOpenFailure(const std::string& port) {
   Ui::TabSchnittstelle& u = *uiSchnittstelle_;
   const bool other = u.grpBaud->ItemIndex() == 0;
-  ShowInterfaceMessage(QString::fromStdString(PortOpenFailedText(port, other)), true);
+  // An unplugged adapter is not a matter of the baud rate.
+  ShowInterfaceMessage(QString::fromStdString(PortPresent(port) ? PortOpenFailedText(port, other)
+                                                                : PortNotPresentText(port)),
+                       true);
   QWidget* page = u.btnOK1->parentWidget();
   if (ui_->Page->currentWidget() != page) ui_->Page->setCurrentWidget(page);
   if (other) u.edOtherBaud->setFocus();
@@ -104,8 +114,10 @@ void TFrmMain::btnOK1Click() {
   Ui::TabSchnittstelle& u = *uiSchnittstelle_;
   activeWorkMode_ = workMode_;
   const TModeButton mode = SelectedMode();
-  switch (CheckApply(mode, u.cbxSSA->currentIndex(), u.cbxSSB->currentIndex(), u.grpBaud->ItemIndex(),
-                     u.edOtherBaud->text().toStdString())) {
+  // The names decide: a list may show a name that is not among its items.
+  const std::string portA = PortNameBelowDev(u.cbxSSA->currentText().trimmed().toStdString());
+  const std::string portB = PortNameBelowDev(u.cbxSSB->currentText().trimmed().toStdString());
+  switch (CheckApply(mode, portA, portB, u.grpBaud->ItemIndex(), u.edOtherBaud->text().toStdString())) {
     case arPortsMustDiffer:
       ShowInterfaceMessage(Text(TextId::MsgPortsMustDiffer), true);
       return;
@@ -117,9 +129,31 @@ void TFrmMain::btnOK1Click() {
     case arNone:
       break;
   }
+  const bool disconnect = u.btnOK1->property("tag").toInt() == TextId::btnOK1Trennen && u.btnOK1->isEnabled();
+  const bool serial = mode != mbF && mode != mbG;
+  if (!disconnect && serial && u.spBaud->isChecked()) {
+    portAB_.PortASettings = ControlsRecord();
+    portAB_.PortBSettings = portAB_.PortASettings;
+  }
+  TInterfaceRequest request;
+  request.Mode = mode;
+  request.WorkMode = workMode_;
+  request.PortA = portA;
+  request.PortB = portB;
+  request.Ports = portAB_;
+  for (const QString& item : u.grpBaud->Items()) request.BaudItems.push_back(item.toStdString());
+  request.Flow = {u.chkFlowSignals->isChecked(), u.chkFlowSignalsRTSA->isChecked(), u.chkFlowSignalsDTRA->isChecked(),
+                  u.chkFlowSignalsRTSB->isChecked(), u.chkFlowSignalsDTRB->isChecked()};
+  // A rate that is no number is refused like a missing one: the running
+  // ports stay as they are.
+  if (!disconnect && serial && !LineSettingsUsable(request)) {
+    ShowInterfaceMessage(Text(TextId::MsgCheckBaudrate), true);
+    ui_->Page->setCurrentWidget(u.btnOK1->parentWidget());
+    if (u.edOtherBaud->isEnabled()) u.edOtherBaud->setFocus();
+    return;
+  }
   TWaitCursor wait;
   if (ports_->PortA().Opened()) LogUserAction("UserAction: Close COM-Ports.");
-  const bool disconnect = u.btnOK1->property("tag").toInt() == TextId::btnOK1Trennen && u.btnOK1->isEnabled();
   // Real settings take over from the demo.
   StopDemo();
   ports_->CloseAll();
@@ -128,24 +162,11 @@ void TFrmMain::btnOK1Click() {
     PublishRxOptions();
     return;
   }
-  if (mode == mbF || mode == mbG) {
+  if (!serial) {
     ShowInterfaceMessage(Text(TextId::MsgModeNotAvailable), false);
     PublishRxOptions();
     return;
   }
-  if (u.spBaud->isChecked()) {
-    portAB_.PortASettings = ControlsRecord();
-    portAB_.PortBSettings = portAB_.PortASettings;
-  }
-  TInterfaceRequest request;
-  request.Mode = mode;
-  request.WorkMode = workMode_;
-  request.PortA = PortNameBelowDev(u.cbxSSA->currentText().toStdString());
-  request.PortB = PortNameBelowDev(u.cbxSSB->currentText().toStdString());
-  request.Ports = portAB_;
-  for (const QString& item : u.grpBaud->Items()) request.BaudItems.push_back(item.toStdString());
-  request.Flow = {u.chkFlowSignals->isChecked(), u.chkFlowSignalsRTSA->isChecked(), u.chkFlowSignalsDTRA->isChecked(),
-                  u.chkFlowSignalsRTSB->isChecked(), u.chkFlowSignalsDTRB->isChecked()};
   LogUserAction("UserAction: Open COM-Ports.");
   const TApplyResult result = ports_->Open(request);
   if (result.ConversionFailed) {
@@ -200,17 +221,22 @@ void TFrmMain::FillPortLists(std::vector<std::string> ports) {
   }
 }
 
-// A name typed into a list is taken when it exists as a device; otherwise
-// the list shows its selection again.
+// A name typed into a list is taken when it exists as a device. One that
+// does not stays as typed, so applying can name it; an empty one brings the
+// selection back.
 bool TFrmMain::TakeTypedPort(bool portB) {
   QComboBox* box = portB ? uiSchnittstelle_->cbxSSB : uiSchnittstelle_->cbxSSA;
   const std::string typed = PortNameBelowDev(box->currentText().trimmed().toStdString());
   const int current = box->currentIndex();
   if (current >= 0 && box->itemText(current).toStdString() == typed) return false;
-  const std::size_t before = portList_.size();
-  if (typed.empty() || !AddPortIfPresent(portList_, typed)) {
+  if (typed.empty()) {
     box->setEditText(current >= 0 ? box->itemText(current) : QString());
     return false;
+  }
+  const std::size_t before = portList_.size();
+  if (!AddPortIfPresent(portList_, typed)) {
+    ShowTypedPort(box, typed);
+    return true;
   }
   if (portList_.size() != before)
     for (QComboBox* list : {uiSchnittstelle_->cbxSSA, uiSchnittstelle_->cbxSSB})

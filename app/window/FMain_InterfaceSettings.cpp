@@ -19,11 +19,16 @@
 
 namespace {
 
+// A stored name that is not there now (an unplugged adapter) stays in the
+// field rather than quietly becoming another port; applying names it.
 void SelectPort(QComboBox* box, const std::vector<std::string>& list, const std::string& name, int index) {
   const QSignalBlocker quiet(box);
   const auto found = std::find(list.begin(), list.end(), PortNameBelowDev(name));
   if (!name.empty() && found != list.end()) {
     box->setCurrentIndex(static_cast<int>(found - list.begin()));
+  } else if (!name.empty()) {
+    box->setCurrentIndex(-1);
+    box->setEditText(QString::fromStdString(PortNameBelowDev(name)));
   } else if (!list.empty()) {
     box->setCurrentIndex(std::clamp(index, 0, static_cast<int>(list.size()) - 1));
   }

@@ -25,6 +25,7 @@
 #include "window/FMain.h"
 #include "window/FitCaption.h"
 #include "window/Help.h"
+#include "window/QtTranslations.h"
 
 namespace {
 
@@ -99,6 +100,7 @@ void TFrmMain::rgrpSpracheClick() {
   LanguageSwitching = true;
   QApplication::setOverrideCursor(Qt::BusyCursor);
   Sprache = index;
+  LoadQtTranslations(index);
   Spracheinstellung(ProgramLanguage().Select(index));
   SwitchListTexts();
   help_->SetLanguage(index);

@@ -65,6 +65,11 @@ void TFrmMain::SetupLogs() {
       });
     };
     h.Unchecked = [this, raw] { OnWindowThread(this, [this, raw] { LogUnchecked(raw); }); };
+    h.Stopped = [this, raw](std::string_view error) {
+      OnWindowThread(this, [this, raw, text = std::string(error)] {
+        ShowStatusMessage(GetQText(raw ? TextId::MsgRawLogStopped : TextId::MsgOnlineLogStopped) + FromUtf8(text));
+      });
+    };
     h.WriteErrorLog = [this](std::string_view line) {
       OnWindowThread(this, [text = std::string(line)] { WriteErrorLog(text); });
     };

@@ -2,6 +2,7 @@
 // help button.
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -15,6 +16,32 @@
 #include "window/FMain.h"
 
 namespace {
+
+// Ctrl+Tab and Ctrl+Shift+Tab go to the next page a user can see; the page
+// control alone would also stop on the hidden ones.
+class TVisiblePageKeys : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    if (!key->modifiers().testFlag(Qt::ControlModifier) || (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab))
+      return false;
+    auto* page = static_cast<QTabWidget*>(watched);
+    const int step = key->key() == Qt::Key_Backtab || key->modifiers().testFlag(Qt::ShiftModifier) ? -1 : 1;
+    const int count = page->count();
+    for (int i = 1; i < count; ++i) {
+      const int next = ((page->currentIndex() + step * i) % count + count) % count;
+      if (page->isTabVisible(next) && page->isTabEnabled(next)) {
+        page->setCurrentIndex(next);
+        break;
+      }
+    }
+    return true;
+  }
+};
 
 QWidget* AddFormPage(QTabWidget* page, QWidget* form) {
   page->addTab(form, form->windowTitle());
@@ -44,6 +71,7 @@ void TFrmMain::BuildPages() {
   // The USB test page only in the service mode, the CAN page only in the CAN modes.
   page->setTabVisible(2, ServiceMode.load());
   page->setTabVisible(3, false);
+  page->installEventFilter(new TVisiblePageKeys(page));
 }
 
 // A page whose controls are not built yet: its name, caption, text id, help

@@ -9,6 +9,7 @@
 #include "core/DateTime.h"
 #include "core/ErrorLog.h"
 #include "core/FileNamePlaceholders.h"
+#include "core/Language.h"
 #include "core/RtfWriter.h"
 #include "core/TextIds.h"
 #include "window/Captions.h"
@@ -31,7 +32,20 @@ QByteArray ToCp1252(const QString& text) {
   return out;
 }
 
+bool SameFile(const QString& a, const std::string& b) {
+  if (b.empty()) return false;
+  const QFileInfo other(QString::fromStdString(b));
+  return QFileInfo(a).absoluteFilePath() == other.absoluteFilePath() ||
+         (QFileInfo::exists(a) && QFileInfo(a).canonicalFilePath() == other.canonicalFilePath());
+}
+
 }  // namespace
+
+// Replacing a file a log writes would cut the log off from what it wrote.
+bool TFrmMain::IsLogFile(const QString& name) const {
+  return (onlineLog_->LogReady() && SameFile(name, onlineLog_->CurrentPath())) ||
+         (rawLog_->RawReady() && (SameFile(name, rawLog_->PathA()) || SameFile(name, rawLog_->PathB())));
+}
 
 void TFrmMain::btnSpeichernClick() {
   // Filters in the order all files, rich text, text.
@@ -40,6 +54,8 @@ void TFrmMain::btnSpeichernClick() {
   dialog.setObjectName(QStringLiteral("SDlg"));
   dialog.setProperty("tag", TextId::SDlg);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
+  // The question comes after the placeholders and the extension are known.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setNameFilters(filters);
   const QString current = sdlgFileName_.toLower();
   const int filter = current.endsWith(QStringLiteral(".rtf")) ? 2 : current.endsWith(QStringLiteral(".txt")) ? 3 : 1;
@@ -60,8 +76,12 @@ QString TFrmMain::SaveProtocol(const QString& fileName, int filterIndex) {
           .Name);
   if (QFileInfo(name).suffix().isEmpty()) name += filterIndex == 2 ? QStringLiteral(".rtf") : QStringLiteral(".txt");
 
+  if (IsLogFile(name)) return GetQText(TextId::MsgFileIsLog);
   QFile file(name);
-  if (file.exists() && !file.remove()) return name + QStringLiteral(": ") + file.errorString();
+  if (file.exists()) {
+    if (!logPrompts_.AskYesNo || !logPrompts_.AskYesNo(GetText(TextId::MsgFileExists))) return {};
+    if (!file.remove()) return name + QStringLiteral(": ") + file.errorString();
+  }
   const bool rtf = QFileInfo(name).suffix().compare(QStringLiteral("rtf"), Qt::CaseInsensitive) == 0;
   QByteArray bytes;
   if (rtf) {

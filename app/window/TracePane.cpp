@@ -32,6 +32,17 @@ TTracePane::TTracePane(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 void TTracePane::UpdateFontMetrics() {
+  // Every glyph advances by a whole number of pixels, so a piece drawn on
+  // its own (a colour run, the selection) starts exactly where the text
+  // before it ended: a gap there would read as a received blank.
+  QFont spaced = font();
+  spaced.setLetterSpacing(QFont::AbsoluteSpacing, 0);
+  const qreal advance = QFontMetricsF(spaced).horizontalAdvance(QLatin1Char('M'));
+  spaced.setLetterSpacing(QFont::AbsoluteSpacing, std::max<qreal>(1, qRound(advance)) - advance);
+  if (!(spaced == font())) {
+    setFont(spaced);  // comes back here through the font change
+    return;
+  }
   const QFontMetrics metrics(font());
   charWidth_ = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
   lineHeight_ = std::max(1, metrics.height());

@@ -89,11 +89,11 @@ TEST(InterfaceConfigTest, StopBitsItemAndDataBitsRule) {
 }
 
 TEST(InterfaceConfigTest, ApplyRefusals) {
-  EXPECT_EQ(CheckApply(mbD, 1, 1, 6, ""), arPortsMustDiffer);
-  EXPECT_EQ(CheckApply(mbE, 0, 0, 6, ""), arPortsMustDiffer);
-  EXPECT_EQ(CheckApply(mbA, 1, 1, 6, ""), arNone) << "one-port modes ignore port B";
-  EXPECT_EQ(CheckApply(mbA, 0, 1, 0, ""), arBaudrateMissing);
-  EXPECT_EQ(CheckApply(mbA, 0, 1, 0, "1234"), arNone);
+  EXPECT_EQ(CheckApply(mbD, "ttyS1", "ttyS1", 6, ""), arPortsMustDiffer);
+  EXPECT_EQ(CheckApply(mbE, "ttyS0", "ttyS0", 6, ""), arPortsMustDiffer);
+  EXPECT_EQ(CheckApply(mbA, "ttyS1", "ttyS1", 6, ""), arNone) << "one-port modes ignore port B";
+  EXPECT_EQ(CheckApply(mbA, "ttyS0", "ttyS1", 0, ""), arBaudrateMissing);
+  EXPECT_EQ(CheckApply(mbA, "ttyS0", "ttyS1", 0, "1234"), arNone);
   const std::string text = PortOpenFailedText("ttyUSB3", true);
   EXPECT_NE(text.find("\"ttyUSB3\""), std::string::npos) << text;
   EXPECT_NE(text.find("\nBitte überprüfen Sie die Baudrate."), std::string::npos) << text;

@@ -35,8 +35,12 @@ TEST(TextTable, EveryLanguageHasEveryText) {
 
 TEST(TextTable, EveryHintBelongsToACaptionAndEveryRadioGroupHasItsItems) {
   const std::set<int> german = TextNumbers(1);
+  // Messages and hints of controls without a caption, in ids no caption's hint takes.
+  const std::set<int> notHints = {TextId::MsgOnlineLogStopped, TextId::MsgRawLogStopped, TextId::MsgFileIsLog,
+                                  TextId::MsgPortNotPresentAfter, TextId::lstZeileHint, TextId::lstStartProtHint,
+                                  TextId::lstStopProtHint, TextId::ProtListRemoveHint, TextId::edProtCharHint};
   for (int r : german) {
-    if (r > HintOffset) {
+    if (r > HintOffset && notHints.count(1000 + r) == 0) {
       EXPECT_TRUE(german.count(r - HintOffset)) << "hint " << 1000 + r << " has no caption";
     }
   }

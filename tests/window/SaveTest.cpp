@@ -19,6 +19,8 @@ class SaveTest : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
+    // Replacing an existing file is asked about; these tests mean to replace.
+    frm->LogPrompts().AskYesNo = [](std::string_view) { return true; };
     Append("PC\r\n");
     Append("SPS {x}\r\n", clRed);
   }

@@ -421,6 +421,17 @@ constexpr TTextEntry Entries[] = {
     {3463, "Begræns loggen til 1.000.000 tegn"},
     {3963, "Sletter begyndelsen af loggen, når den bliver for lang (uden flueben først ved 50.000.000 tegn)"},
     {3464, "Hjælpen kan ikke åbnes: "},
+    // Logs that stop or would be overwritten, a port that is not there, and the
+    // hints of lists and fields that show no caption
+    {3503, "Online-loggen er stoppet: "},
+    {3504, "Rådataloggen er stoppet: "},
+    {3505, "Loggen skriver i denne fil. Vælg venligst et andet navn."},
+    {3506, "\" findes ikke!"},
+    {3509, "Efter disse tegn begynder en ny linje"},
+    {3514, "Logningen starter med et af disse tegn"},
+    {3516, "Logningen stopper efter et af disse tegn"},
+    {3517, "Dobbeltklik fjerner et tegn"},
+    {3518, "Tegn på en linje, hvorefter logningen stopper (0 = fra)"},
 };
 
 }  // namespace

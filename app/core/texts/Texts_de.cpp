@@ -421,6 +421,17 @@ constexpr TTextEntry Entries[] = {
     {1463, "Protokoll auf 1.000.000 Zeichen begrenzen"},
     {1963, "Löscht den Anfang des Protokolls, wenn es zu lang wird (ohne Haken erst bei 50.000.000 Zeichen)"},
     {1464, "Die Hilfe kann nicht geöffnet werden: "},
+    // Logs that stop or would be overwritten, a port that is not there, and the
+    // hints of lists and fields that show no caption
+    {1503, "Das Online-Log wurde beendet: "},
+    {1504, "Das Rohdaten-Log wurde beendet: "},
+    {1505, "In diese Datei schreibt gerade das Log. Bitte wählen Sie einen anderen Namen."},
+    {1506, "\" ist nicht vorhanden!"},
+    {1509, "Nach diesen Zeichen beginnt eine neue Zeile"},
+    {1514, "Die Protokollierung beginnt mit einem dieser Zeichen"},
+    {1516, "Die Protokollierung endet nach einem dieser Zeichen"},
+    {1517, "Doppelklick entfernt ein Zeichen"},
+    {1518, "Zeichen einer Zeile, nach denen die Protokollierung stoppt (0 = aus)"},
 };
 
 }  // namespace

@@ -421,6 +421,17 @@ constexpr TTextEntry Entries[] = {
     {2463, "Limit the trace to 1,000,000 characters"},
     {2963, "Deletes the start of the trace when it grows too long (without the check mark only at 50,000,000 characters)"},
     {2464, "The help cannot be opened: "},
+    // Logs that stop or would be overwritten, a port that is not there, and the
+    // hints of lists and fields that show no caption
+    {2503, "The online log has stopped: "},
+    {2504, "The raw data log has stopped: "},
+    {2505, "The log is writing to this file. Please choose another name."},
+    {2506, "\" is not present!"},
+    {2509, "A new line begins after these characters"},
+    {2514, "Logging starts with one of these characters"},
+    {2516, "Logging stops after one of these characters"},
+    {2517, "A double click removes a character"},
+    {2518, "Characters of a line after which logging stops (0 = off)"},
 };
 
 }  // namespace

@@ -421,6 +421,17 @@ constexpr TTextEntry Entries[] = {
     {5463, "Limiter le protocole à 1 000 000 caractères"},
     {5963, "Efface le début du protocole lorsqu'il devient trop long (sans coche seulement à 50 000 000 caractères)"},
     {5464, "L'aide ne peut pas être ouverte : "},
+    // Logs that stop or would be overwritten, a port that is not there, and the
+    // hints of lists and fields that show no caption
+    {5503, "Le journal en ligne s'est arrêté : "},
+    {5504, "Le journal des données brutes s'est arrêté : "},
+    {5505, "Le journal écrit dans ce fichier. Veuillez choisir un autre nom."},
+    {5506, "\" n'est pas présente !"},
+    {5509, "Une nouvelle ligne commence après ces caractères"},
+    {5514, "L'enregistrement commence par l'un de ces caractères"},
+    {5516, "L'enregistrement s'arrête après l'un de ces caractères"},
+    {5517, "Un double-clic retire un caractère"},
+    {5518, "Caractères d'une ligne après lesquels l'enregistrement s'arrête (0 = désactivé)"},
 };
 
 }  // namespace

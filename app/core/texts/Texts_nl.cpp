@@ -421,6 +421,17 @@ constexpr TTextEntry Entries[] = {
     {4463, "Protocol beperken tot 1.000.000 tekens"},
     {4963, "Wist het begin van het protocol als het te lang wordt (zonder vinkje pas bij 50.000.000 tekens)"},
     {4464, "De help kan niet worden geopend: "},
+    // Logs that stop or would be overwritten, a port that is not there, and the
+    // hints of lists and fields that show no caption
+    {4503, "Het online-log is gestopt: "},
+    {4504, "De log van ruwe gegevens is gestopt: "},
+    {4505, "De log schrijft naar dit bestand. Kies een andere naam."},
+    {4506, "\" is niet aanwezig!"},
+    {4509, "Na deze tekens begint een nieuwe regel"},
+    {4514, "De protocollering begint met een van deze tekens"},
+    {4516, "De protocollering stopt na een van deze tekens"},
+    {4517, "Dubbelklikken verwijdert een teken"},
+    {4518, "Tekens van een regel waarna de protocollering stopt (0 = uit)"},
 };
 
 }  // namespace
