@@ -145,16 +145,24 @@ uint32_t Ioctl(THandle handle, uint32_t code, const void* in, size_t inLength, v
   return status;
 }
 
-std::shared_ptr<TEzUsbDevice> AttachEmulated(bool configured, bool startCore, bool realTime) {
+std::shared_ptr<TEzUsbDevice> AttachEmulated(bool configured, bool startCore, bool realTime, bool started) {
   auto chip = std::make_shared<TEzUsbDevice>(configured);
   if (startCore) chip->StartCore(realTime);
   auto dev = std::make_shared<TDeviceObject>();
   dev->emulated = chip;
   dev->target = MakeEmulatedTarget(chip);
+  dev->started = started;
   TRegistry& r = Registry();
   std::lock_guard l(r.mutex);
   AddDevice(r, std::move(dev), true);
   return chip;
+}
+
+void StartEmulated(const std::shared_ptr<TEzUsbDevice>& device) {
+  TRegistry& r = Registry();
+  std::lock_guard l(r.mutex);
+  for (const auto& d : r.devices)
+    if (d->emulated == device) d->started = true;
 }
 
 void DetachEmulated(const std::shared_ptr<TEzUsbDevice>& device) {
@@ -190,10 +198,15 @@ void AttachEmulatedFromEnvironment() {
   for (int i = 0; i < n && i < kMaxDevices; ++i) AttachEmulated(true, true, true);
 }
 
-std::string LastScanMessage() {
+TLibusbScanResult ScanRealChips() {
   TRegistry& r = Registry();
   std::lock_guard l(r.mutex);
-  return r.lastScanMessage;
+  r.lastScan = {};
+  ScanUsb(r);
+  TLibusbScanResult result;
+  for (const auto& d : r.devices) result.found += d->key.empty() ? 0 : 1;
+  result.message = r.lastScanMessage;
+  return result;
 }
 
 }  // namespace tamarikusb

@@ -84,13 +84,22 @@ uint32_t Ioctl(THandle handle, uint32_t code, const void* in, size_t inLength, v
 // attached interfaces, "tamarik-N" (or "ezusb-N" when unconfigured) by order
 // of discovery. Attaching returns the device; detaching removes it after
 // every request in progress has finished.
-std::shared_ptr<TEzUsbDevice> AttachEmulated(bool configured = true, bool startCore = true, bool realTime = true);
+// A device attached but not started (`started` false) refuses to be opened
+// until StartEmulated.
+std::shared_ptr<TEzUsbDevice> AttachEmulated(bool configured = true, bool startCore = true, bool realTime = true,
+                                             bool started = true);
+void StartEmulated(const std::shared_ptr<TEzUsbDevice>& device);
 void DetachEmulated(const std::shared_ptr<TEzUsbDevice>& device);
 void DetachAllEmulated();
 // Attaches `count` emulated interfaces when the environment variable
 // TAMARIK_USB_EMU asks for them (a number); used by the program at start.
 void AttachEmulatedFromEnvironment();
-// What the last look for real chips on USB found, or why it found nothing.
-std::string LastScanMessage();
+// Looks for real chips on USB now; `message` says what was found or why
+// nothing could be.
+struct TLibusbScanResult {
+  int found = 0;
+  std::string message;
+};
+TLibusbScanResult ScanRealChips();
 
 }  // namespace tamarikusb

@@ -1,6 +1,7 @@
 #include "EzUsbDevice.h"
 
 #include <chrono>
+#include <utility>
 
 namespace tamarikusb {
 
@@ -75,6 +76,7 @@ void TEzUsbDevice::WriteByte(uint16_t address, uint8_t v) {
 bool TEzUsbDevice::MemoryLoad(bool read, uint16_t address, uint8_t* data, uint16_t length) {
   if (!plugged_) return false;
   std::lock_guard lock(mutex_);
+  if (!read && writeLog_.size() < 100000) writeLog_.emplace_back(address, length);
   for (uint16_t i = 0; i < length; ++i) {
     const uint16_t a = static_cast<uint16_t>(address + i);
     if (read)
@@ -83,6 +85,11 @@ bool TEzUsbDevice::MemoryLoad(bool read, uint16_t address, uint8_t* data, uint16
       WriteByte(a, data[i]);
   }
   return true;
+}
+
+std::vector<std::pair<uint16_t, uint16_t>> TEzUsbDevice::TakeWriteLog() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(writeLog_, {});
 }
 
 void TEzUsbDevice::Replug() {

@@ -45,6 +45,9 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   std::vector<uint8_t> ConfigDescriptor() const;
   std::vector<uint8_t> StringDescriptor(uint8_t index) const;
 
+  // Address and length of every memory-load write since the last call.
+  std::vector<std::pair<uint16_t, uint16_t>> TakeWriteLog();
+
   void Unplug() { plugged_ = false; }
   void Replug();
   bool Plugged() const { return plugged_; }
@@ -72,6 +75,7 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   std::atomic<bool> plugged_{true};
   std::array<uint8_t, 18> deviceDescriptor_{};
   std::chrono::steady_clock::time_point created_ = std::chrono::steady_clock::now();
+  std::vector<std::pair<uint16_t, uint16_t>> writeLog_;
   std::jthread thread_;
   std::condition_variable_any wake_;
 };
