@@ -131,10 +131,11 @@ int TCore8051::Execute() {
     LOGIC(0x60, ^)
 #undef LOGIC
 
-    case 0x72: SetCy(Cy() | ReadBit(code_[pc_++])); return 2;   // ORL C,bit
-    case 0xA0: SetCy(Cy() | !ReadBit(code_[pc_++])); return 2;  // ORL C,/bit
-    case 0x82: SetCy(Cy() & ReadBit(code_[pc_++])); return 2;   // ANL C,bit
-    case 0xB0: SetCy(Cy() & !ReadBit(code_[pc_++])); return 2;  // ANL C,/bit
+    // The bit address is always fetched, whatever the carry.
+    case 0x72: { const bool b = ReadBit(code_[pc_++]); SetCy(Cy() || b); return 2; }   // ORL C,bit
+    case 0xA0: { const bool b = ReadBit(code_[pc_++]); SetCy(Cy() || !b); return 2; }  // ORL C,/bit
+    case 0x82: { const bool b = ReadBit(code_[pc_++]); SetCy(Cy() && b); return 2; }   // ANL C,bit
+    case 0xB0: { const bool b = ReadBit(code_[pc_++]); SetCy(Cy() && !b); return 2; }  // ANL C,/bit
     case 0xA2: SetCy(ReadBit(code_[pc_++])); return 1;          // MOV C,bit
     case 0x92: WriteBit(code_[pc_++], Cy()); return 2;          // MOV bit,C
     case 0xB2: { const uint8_t b = code_[pc_++]; WriteBit(b, !ReadBitLatch(b)); return 1; }  // CPL bit

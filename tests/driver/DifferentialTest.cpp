@@ -89,7 +89,8 @@ TEST_P(DifferentialTest, SameStateAsTheReferenceSimulator) {
 INSTANTIATE_TEST_SUITE_P(Programs, DifferentialTest,
                          ::testing::Values(TProgram{"opcodes", 380, 2, 0x1FF},
                                            TProgram{"alu", 16, 50000, 0x1FF},
-                                           TProgram{"periph", 76, 500, 0x1FF}),
+                                           TProgram{"periph", 76, 500, 0x1FF},
+                                           TProgram{"mixed", 30, 5000, 0x1FF}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
