@@ -199,13 +199,47 @@ uint32_t Dispatch(TDeviceObject& dev, uint32_t code, const uint8_t* in, size_t i
       PutDword(out, dev.lastUsbError);
       information = 4;
       return stSuccess;
-    case ioIsoRead:
-    case ioIsoWrite:
-    case ioStartIsoStream:
-    case ioStopIsoStream:
-    case ioReadIsoBuffer:
-      // The interface has no isochronous pipe.
-      return stInvalidParameter;
+    case ioIsoRead: {
+      if (inLength < 4) return stInvalidParameter;
+      const std::vector<TPipe> pipes = Pipes(dev);
+      const uint32_t pipe = Dword(in);
+      if (pipe >= pipes.size() || pipes[pipe].type != 1 || !(pipes[pipe].endpoint & 0x80)) return stInvalidParameter;
+      for (size_t off = 0; off < outLength; off += pipes[pipe].maxPacket) {
+        size_t got = 0;
+        if (!dev.target->IsoIn(pipes[pipe].endpoint, out + off, std::min<size_t>(pipes[pipe].maxPacket, outLength - off), got))
+          return stUnsuccessful;
+        information += got;
+      }
+      return stSuccess;
+    }
+    case ioIsoWrite: return stInvalidParameter;  // the interface has no isochronous OUT pipe
+    case ioStartIsoStream: {
+      if (inLength < sizeof(TIsoStreamRequest)) return stInvalidParameter;
+      TIsoStreamRequest r;
+      std::memcpy(&r, in, sizeof r);
+      const std::vector<TPipe> pipes = Pipes(dev);
+      if (r.pipe >= pipes.size() || pipes[r.pipe].type != 1 || r.packetSize == 0 || r.packetSize > 1023 ||
+          r.ringPackets == 0 || r.ringPackets > 16384)
+        return stInvalidParameter;
+      std::lock_guard l(dev.isoMutex);
+      dev.iso.reset();
+      dev.iso = std::make_unique<TIsoStream>(*dev.target, pipes[r.pipe].endpoint, r);
+      return stSuccess;
+    }
+    case ioStopIsoStream: {
+      std::lock_guard l(dev.isoMutex);
+      dev.iso.reset();
+      return stSuccess;
+    }
+    case ioReadIsoBuffer: {
+      if (inLength < 20) return stInvalidParameter;
+      const uint32_t size = Dword(in + 4), count = Dword(in + 8);
+      if (size == 0 || size > 1023 || count > 16384 || outLength < size_t(count) * (size + 12)) return stInvalidParameter;
+      std::lock_guard l(dev.isoMutex);
+      if (!dev.iso) return stUnsuccessful;
+      information = dev.iso->Read(size, count, out);
+      return stSuccess;
+    }
     case ioSetFeature: {
       if (inLength < 4) return stInvalidParameter;
       size_t done = 0;

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "IsoStream.h"
 #include "TamarikUsb.h"
 #include "UsbTarget.h"
 
@@ -22,6 +23,8 @@ struct TDeviceObject {
   bool started = true;
   uint32_t lastUsbError = 0;
   uint8_t interfaceNumber = 0, alternateSetting = 0;
+  std::mutex isoMutex;
+  std::unique_ptr<TIsoStream> iso;  // declared after the target it reads from
 
   // Device lock: PendingIo starts at 1; a request holds one count; removal
   // sets Removing, drops the initial count and waits for zero.

@@ -176,6 +176,10 @@ void DetachEmulated(const std::shared_ptr<TEzUsbDevice>& device) {
   }
   device->Unplug();
   dev->RemoveAndWait();  // outside the registry lock: requests in progress finish first
+  {
+    std::lock_guard il(dev->isoMutex);
+    dev->iso.reset();
+  }
   std::lock_guard l(r.mutex);
   std::erase(r.devices, dev);
   std::erase_if(r.handles, [&](const auto& h) { return h.second == dev; });

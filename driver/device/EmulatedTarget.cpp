@@ -29,6 +29,14 @@ class TEmulatedTarget : public TUsbTarget {
     transferred = 0;
     return false;
   }
+  // The isochronous test source: a running byte count.
+  bool IsoIn(uint8_t endpoint, uint8_t* data, size_t length, size_t& transferred) override {
+    transferred = 0;
+    if (endpoint != 0x88 || !device_->Plugged()) return false;
+    for (size_t i = 0; i < length; ++i) data[i] = isoCount_++;
+    transferred = length;
+    return true;
+  }
   std::vector<uint8_t> DeviceDescriptor() override {
     const auto& d = device_->DeviceDescriptor();
     return {d.begin(), d.end()};
@@ -44,6 +52,7 @@ class TEmulatedTarget : public TUsbTarget {
 
  private:
   std::shared_ptr<TEzUsbDevice> device_;
+  uint8_t isoCount_ = 0;
 };
 
 }  // namespace

@@ -26,11 +26,13 @@ TEzUsbDevice::TEzUsbDevice(bool configured) {
 TEzUsbDevice::~TEzUsbDevice() { StopCore(); }
 
 std::vector<uint8_t> TEzUsbDevice::ConfigDescriptor() const {
-  // One configuration, one interface, bulk endpoints 2 in and 2 out.
-  return {9, 2, 32, 0, 1, 1, 0, 0x80, 50,
-          9, 4, 0, 0, 2, 0xFF, 0xFF, 0xFF, 0,
+  // One configuration, one interface: bulk endpoints 2 in and 2 out, and
+  // the isochronous test source on endpoint 8 in.
+  return {9, 2, 39, 0, 1, 1, 0, 0x80, 50,
+          9, 4, 0, 0, 3, 0xFF, 0xFF, 0xFF, 0,
           7, 5, 0x82, 2, 64, 0, 0,
-          7, 5, 0x02, 2, 64, 0, 0};
+          7, 5, 0x02, 2, 64, 0, 0,
+          7, 5, 0x88, 1, 16, 0, 1};
 }
 
 std::vector<uint8_t> TEzUsbDevice::StringDescriptor(uint8_t index) const {

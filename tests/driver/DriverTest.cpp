@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <thread>
 #include <vector>
 
 #include "EzUsbDevice.h"
+#include "IsoStream.h"
 #include "TamarikUsb.h"
 
 using namespace tamarikusb;
@@ -76,10 +78,10 @@ TEST_F(DriverTest, VersionAndDescriptors) {
   EXPECT_EQ(Ioctl(handle, ioGetDeviceDescriptor, nullptr, 0, d, 18, &info), stSuccess);
   EXPECT_EQ(d[8] | (d[9] << 8), kVendorId);
   EXPECT_EQ(d[10] | (d[11] << 8), kTamarikProductId);
-  uint8_t pipes[64];
+  uint8_t pipes[128];
   EXPECT_EQ(Ioctl(handle, ioGetPipeInfo, nullptr, 0, pipes, sizeof pipes, &info), stSuccess);
   EXPECT_EQ(info, size_t(pipes[0] | (pipes[1] << 8)));
-  EXPECT_EQ(pipes[12], 2);  // two bulk pipes
+  EXPECT_EQ(pipes[12], 3);  // two bulk pipes and the isochronous source
   const uint8_t stringIn[4] = {0, 0, 0x09, 0x04};
   EXPECT_EQ(Ioctl(handle, ioGetStringDescriptor, stringIn, 4, d, 0, &info), stInvalidParameter);
 }
@@ -172,6 +174,54 @@ TEST(LibusbBackEnd, FindsNoChipWithoutHardwareAndSaysWhy) {
   EXPECT_EQ(scan.found, 0);
   EXPECT_FALSE(scan.message.empty());
   EXPECT_EQ(Open("tamarik-0"), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DriverIsoStream, RingsCarryTheTestSourceInOrderWithDescriptors) {
+  auto chip = AttachEmulated(true, false);
+  const THandle h = Open("tamarik-0");
+  ASSERT_NE(h, 0);
+  const TIsoStreamRequest start{2, 16, 64, 1, 2};
+  EXPECT_EQ(Ioctl(h, ioStartIsoStream, &start, sizeof start, nullptr, 0, nullptr), stSuccess);
+  const uint32_t req[5] = {2, 16, 4, 0, 0};
+  std::vector<uint8_t> out(4 * (16 + 12));
+  size_t info = 0;
+  EXPECT_EQ(Ioctl(h, ioReadIsoBuffer, req, sizeof req, out.data(), out.size() - 1, &info), stInvalidParameter);
+  std::vector<uint8_t> data;
+  while (data.size() < 64) {
+    EXPECT_EQ(Ioctl(h, ioReadIsoBuffer, req, sizeof req, out.data(), out.size(), &info), stSuccess);
+    const size_t packets = info / (16 + 12);
+    for (size_t p = 0; p < packets; ++p) {
+      const uint8_t* d = &out[4 * 16 + 12 * p];
+      EXPECT_EQ(uint32_t(d[0] | d[1] << 8), data.size() + 16 * p);  // offset in the stream
+      EXPECT_EQ(d[4], 16);                                           // length
+    }
+    data.insert(data.end(), out.begin(), out.begin() + long(16 * packets));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  for (size_t i = 0; i < data.size(); ++i) ASSERT_EQ(data[i], uint8_t(i));
+  EXPECT_EQ(Ioctl(h, ioStopIsoStream, nullptr, 0, nullptr, 0, nullptr), stSuccess);
+  EXPECT_EQ(Ioctl(h, ioReadIsoBuffer, req, sizeof req, out.data(), out.size(), &info), stUnsuccessful);
+  const TIsoStreamRequest bulkPipe{0, 16, 64, 1, 2};
+  EXPECT_EQ(Ioctl(h, ioStartIsoStream, &bulkPipe, sizeof bulkPipe, nullptr, 0, nullptr), stInvalidParameter);
+  DetachAllEmulated();
+}
+
+TEST(RingBuffer, WritesWholeOrNothingAndReadsWhatIsThere) {
+  TRingBuffer ring(8);
+  const uint8_t in[6] = {1, 2, 3, 4, 5, 6};
+  uint8_t out[9] = {};
+  EXPECT_EQ(ring.Read(out, 4), 0u);
+  EXPECT_EQ(ring.Write(in, 6), 6u);
+  EXPECT_EQ(ring.Write(in, 3), 0u);  // only two free
+  EXPECT_EQ(ring.Read(out, 9), 0u);  // more than the ring holds
+  EXPECT_EQ(ring.Read(out, 4), 4u);
+  EXPECT_EQ(ring.Write(in, 6), 6u);  // wraps
+  EXPECT_EQ(ring.Read(out, 8), 8u);
+  EXPECT_EQ(std::vector<uint8_t>(out, out + 8), (std::vector<uint8_t>{5, 6, 1, 2, 3, 4, 5, 6}));
 }
 
 }  // namespace
