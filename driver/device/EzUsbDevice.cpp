@@ -15,7 +15,7 @@ constexpr uint16_t kRamEnd = 0x2000;
 }  // namespace
 
 TEzUsbDevice::TEzUsbDevice(bool configured) {
-  for (int page = kRegisterBase >> 8; page <= 0x7F; ++page) core_.MapXdataPage(static_cast<uint8_t>(page), this);
+  for (int page = kRamEnd >> 8; page <= 0xFF; ++page) core_.MapXdataPage(static_cast<uint8_t>(page), this);
   const uint16_t pid = configured ? kTamarikProductId : kUnconfiguredProductId;
   deviceDescriptor_ = {18, 1, 0x10, 0x01, 0xFF, 0xFF, 0xFF, 64,
                        static_cast<uint8_t>(kVendorId), static_cast<uint8_t>(kVendorId >> 8),
@@ -48,19 +48,31 @@ std::vector<uint8_t> TEzUsbDevice::StringDescriptor(uint8_t index) const {
   return d;
 }
 
+void TEzUsbDevice::AttachPeripherals(emu8051::TXdataBus* external, emu8051::TXdataBus* registers) {
+  std::lock_guard lock(mutex_);
+  external_ = external;
+  registers_ = registers;
+}
+
 uint8_t TEzUsbDevice::XRead(uint16_t address) {
-  // Below the register block nothing answers on this chip: open bus.
-  return address < kRegisterBase ? 0xFF : core_.Xdata()[address];
+  if (address >= kRegisterBase && address < 0x8000) return registers_ ? registers_->XRead(address) : core_.Xdata()[address];
+  // Without a device on the external bus nothing answers: open bus.
+  return external_ ? external_->XRead(address) : 0xFF;
 }
 
 void TEzUsbDevice::XWrite(uint16_t address, uint8_t value) {
-  // The CPU cannot hold itself through CPUCS's reset bit.
-  if (address == kCpucs) value = static_cast<uint8_t>((value & ~1) | (core_.Xdata()[kCpucs] & 1));
-  if (address >= kRegisterBase) core_.Xdata()[address] = value;
+  if (address >= kRegisterBase && address < 0x8000) {
+    // The CPU cannot hold itself through CPUCS's reset bit.
+    if (address == kCpucs) value = static_cast<uint8_t>((value & ~1) | (core_.Xdata()[kCpucs] & 1));
+    core_.Xdata()[address] = value;
+    if (registers_) registers_->XWrite(address, value);
+  } else if (external_) {
+    external_->XWrite(address, value);
+  }
 }
 
 void TEzUsbDevice::ReadByte(uint16_t address, uint8_t& v) {
-  v = (address < kRamEnd || address >= kRegisterBase) ? core_.Xdata()[address] : 0xFF;
+  v = (address < kRamEnd || (address >= kRegisterBase && address < 0x8000)) ? core_.Xdata()[address] : 0xFF;
 }
 
 void TEzUsbDevice::WriteByte(uint16_t address, uint8_t v) {
@@ -72,7 +84,7 @@ void TEzUsbDevice::WriteByte(uint16_t address, uint8_t v) {
     wake_.notify_all();
     return;
   }
-  if (address < kRamEnd || address >= kRegisterBase) core_.Xdata()[address] = v;
+  if (address < kRamEnd || (address >= kRegisterBase && address < 0x8000)) core_.Xdata()[address] = v;
 }
 
 bool TEzUsbDevice::MemoryLoad(bool read, uint16_t address, uint8_t* data, uint16_t length) {

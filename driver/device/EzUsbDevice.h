@@ -55,6 +55,13 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   uint64_t Instructions();
   uint32_t FrameNumber() const;
 
+  // Devices outside the core: `external` answers the external data bus
+  // between the RAM and the register block (a CAN controller, say);
+  // `registers` sees every access of the 8051 to the register block
+  // (ports, I2C controller) after the stored value was updated or before it
+  // is returned. Both are called on the core thread under the device lock.
+  void AttachPeripherals(emu8051::TXdataBus* external, emu8051::TXdataBus* registers);
+
   // Work with the core under the device's lock (tests, peripherals).
   template <typename F>
   auto WithCore(F&& f) {
@@ -76,6 +83,8 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   std::array<uint8_t, 18> deviceDescriptor_{};
   std::chrono::steady_clock::time_point created_ = std::chrono::steady_clock::now();
   std::vector<std::pair<uint16_t, uint16_t>> writeLog_;
+  emu8051::TXdataBus* external_ = nullptr;
+  emu8051::TXdataBus* registers_ = nullptr;
   std::jthread thread_;
   std::condition_variable_any wake_;
 };

@@ -225,3 +225,32 @@ TEST(RingBuffer, WritesWholeOrNothingAndReadsWhatIsThere) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TRecordingBus : emu8051::TXdataBus {
+  uint8_t XRead(uint16_t address) override { return static_cast<uint8_t>(address >> 8); }
+  void XWrite(uint16_t address, uint8_t value) override { writes.emplace_back(address, value); }
+  std::vector<std::pair<uint16_t, uint8_t>> writes;
+};
+
+TEST(ChipPeripherals, ExternalBusAndRegisterBlockReachTheirDevices) {
+  TEzUsbDevice chip;
+  TRecordingBus external, registers;
+  chip.AttachPeripherals(&external, &registers);
+  // mov dptr,#0x7f96; mov a,#0x5a; movx @dptr,a; mov dptr,#0xa000; movx a,@dptr;
+  // mov dptr,#0x1000; movx @dptr,a; mov dptr,#0x9000; movx @dptr,a; sjmp $
+  uint8_t prog[] = {0x90, 0x7F, 0x96, 0x74, 0x5A, 0xF0, 0x90, 0xA0, 0x00, 0xE0, 0x90, 0x10,
+                    0x00, 0xF0, 0x90, 0x90, 0x00, 0xF0, 0x80, 0xFE};
+  ASSERT_TRUE(chip.MemoryLoad(false, 0, prog, sizeof prog));
+  uint8_t release = 0;
+  ASSERT_TRUE(chip.MemoryLoad(false, kCpucs, &release, 1));
+  chip.WithCore([](emu8051::TCore8051& core) { return core.Run(12); });
+  EXPECT_EQ(registers.writes, (std::vector<std::pair<uint16_t, uint8_t>>{{0x7F96, 0x5A}}));
+  EXPECT_EQ(external.writes, (std::vector<std::pair<uint16_t, uint8_t>>{{0x9000, 0xA0}}));
+  uint8_t ram = 0;
+  ASSERT_TRUE(chip.MemoryLoad(true, 0x1000, &ram, 1));
+  EXPECT_EQ(ram, 0xA0);  // what the external device answered
+}
+
+}  // namespace
