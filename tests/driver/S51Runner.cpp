@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -55,17 +54,17 @@ std::vector<TSimSnapshot> RunS51(const std::string& simulator, const std::string
   pclose(p);
   unlink(tmpl);
 
-  static const std::regex stop(R"(Stop at 0x([0-9a-fA-F]+):.*stepped (\d+) ticks)");
   std::vector<TSimSnapshot> out;
   const unsigned xramLines = (xramEnd + 1u + 15u) / 16u;
   const unsigned perSnapshot = 16 + 8;
   std::vector<std::pair<unsigned, std::array<uint8_t, 16>>> dumps;
   for (const std::string& l : lines) {
-    std::smatch m;
-    if (std::regex_search(l, m, stop)) {
+    // "Stop at 0x00014f: (109) stepped 24 ticks"
+    const size_t at = l.find("Stop at 0x"), stepped = l.find("stepped ");
+    if (at != std::string::npos && stepped != std::string::npos) {
       TSimSnapshot s;
-      s.pc = static_cast<uint16_t>(std::stoul(m[1], nullptr, 16));
-      s.ticks = std::stoull(m[2]);
+      s.pc = static_cast<uint16_t>(std::stoul(l.substr(at + 10), nullptr, 16));
+      s.ticks = std::stoull(l.substr(stepped + 8));
       out.push_back(std::move(s));
       continue;
     }
