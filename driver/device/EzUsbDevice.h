@@ -1,0 +1,92 @@
+// An emulated EZ-USB chip: the 8051 core with the chip's memory map, the USB
+// core that serves the memory-load request 0xA0 whether the CPU runs or is
+// held, the descriptors, and plugging. The core runs on a thread of its own.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "Core8051.h"
+
+namespace tamarikusb {
+
+// USB identifiers: an unconfigured chip answers with the chip maker's
+// default; a configured interface with ours (kept here, in one place).
+constexpr uint16_t kVendorId = 0x0547;
+constexpr uint16_t kUnconfiguredProductId = 0x2131;
+constexpr uint16_t kTamarikProductId = 0x7A31;
+
+constexpr uint16_t kCpucs = 0x7F92;
+constexpr uint8_t kMemoryLoadRequest = 0xA0;
+
+class TEzUsbDevice : private emu8051::TXdataBus {
+ public:
+  // `configured`: the chip reports our identifiers (as if its EEPROM held
+  // them) instead of the unconfigured chip's.
+  explicit TEzUsbDevice(bool configured = true);
+  ~TEzUsbDevice() override;
+  TEzUsbDevice(const TEzUsbDevice&) = delete;
+  TEzUsbDevice& operator=(const TEzUsbDevice&) = delete;
+
+  // Speed of the core thread: real time (the chip's 24 MHz clock, four
+  // clocks per cycle) or as fast as the host allows.
+  void StartCore(bool realTime = true);
+  void StopCore();
+
+  // The memory-load request as the USB core serves it: any address, reads
+  // or writes, with the CPU running or held. False while unplugged.
+  bool MemoryLoad(bool read, uint16_t address, uint8_t* data, uint16_t length);
+  const std::array<uint8_t, 18>& DeviceDescriptor() const { return deviceDescriptor_; }
+  std::vector<uint8_t> ConfigDescriptor() const;
+  std::vector<uint8_t> StringDescriptor(uint8_t index) const;
+
+  // Address and length of every memory-load write since the last call.
+  std::vector<std::pair<uint16_t, uint16_t>> TakeWriteLog();
+
+  void Unplug() { plugged_ = false; }
+  void Replug();
+  bool Plugged() const { return plugged_; }
+  bool Held();
+  uint64_t Instructions();
+  uint32_t FrameNumber() const;
+
+  // Devices outside the core: `external` answers the external data bus
+  // between the RAM and the register block (a CAN controller, say);
+  // `registers` sees every access of the 8051 to the register block
+  // (ports, I2C controller) after the stored value was updated or before it
+  // is returned. Both are called on the core thread under the device lock.
+  void AttachPeripherals(emu8051::TXdataBus* external, emu8051::TXdataBus* registers);
+
+  // Work with the core under the device's lock (tests, peripherals).
+  template <typename F>
+  auto WithCore(F&& f) {
+    std::lock_guard lock(mutex_);
+    return f(core_);
+  }
+
+ private:
+  uint8_t XRead(uint16_t address) override;
+  void XWrite(uint16_t address, uint8_t value) override;
+  void ReadByte(uint16_t address, uint8_t& v);
+  void WriteByte(uint16_t address, uint8_t v);
+  void CoreLoop(std::stop_token stop, bool realTime);
+
+  std::mutex mutex_;
+  emu8051::TCore8051 core_{emu8051::TMemoryModel::Unified};
+  bool held_ = true;
+  std::atomic<bool> plugged_{true};
+  std::array<uint8_t, 18> deviceDescriptor_{};
+  std::chrono::steady_clock::time_point created_ = std::chrono::steady_clock::now();
+  std::vector<std::pair<uint16_t, uint16_t>> writeLog_;
+  emu8051::TXdataBus* external_ = nullptr;
+  emu8051::TXdataBus* registers_ = nullptr;
+  std::jthread thread_;
+  std::condition_variable_any wake_;
+};
+
+}  // namespace tamarikusb
