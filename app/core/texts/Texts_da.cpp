@@ -132,6 +132,12 @@ constexpr TTextEntry Entries[] = {
     {3882, "Adresse eller navn på den pc, der kobles til"},
     {3100, "RAS er ikke installeret"},
     {3101, "ingen opkaldsforbindelse"},
+    {3550, "TCP/IP: modpart tilmeldt:"},
+    {3551, "TCP/IP: modpart afmeldt:"},
+    {3552, "TCP/IP: forbindelse afvist (ikke i TCP_Allow):"},
+    {3553, "Forbundet:"},
+    {3554, "Denne PC:"},
+    {3555, "Opkald:"},
 
     // Interface page: messages
     {3038, "Du skal angive en baudrate!"},

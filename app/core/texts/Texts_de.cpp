@@ -132,6 +132,12 @@ constexpr TTextEntry Entries[] = {
     {1882, "Adresse oder Name des PC, mit dem gekoppelt wird"},
     {1100, "RAS nicht Installiert"},
     {1101, "keine DFÜ-Verbindung"},
+    {1550, "TCP/IP: Gegenstelle angemeldet:"},
+    {1551, "TCP/IP: Gegenstelle abgemeldet:"},
+    {1552, "TCP/IP: Verbindung abgewiesen (nicht in TCP_Allow):"},
+    {1553, "Verbunden:"},
+    {1554, "Dieser PC:"},
+    {1555, "DFÜ:"},
 
     // Interface page: messages
     {1038, "Sie müssen eine Baudrate eingeben!"},

@@ -132,6 +132,12 @@ constexpr TTextEntry Entries[] = {
     {2882, "Address or name of the PC to couple with"},
     {2100, "RAS not installed"},
     {2101, "no dial-up connection"},
+    {2550, "TCP/IP: peer registered:"},
+    {2551, "TCP/IP: peer left:"},
+    {2552, "TCP/IP: connection refused (not in TCP_Allow):"},
+    {2553, "Connected:"},
+    {2554, "This PC:"},
+    {2555, "Dial-up:"},
 
     // Interface page: messages
     {2038, "You must set a baud rate!"},

@@ -132,6 +132,12 @@ constexpr TTextEntry Entries[] = {
     {5882, "Adresse ou nom du PC à coupler"},
     {5100, "RAS non installé"},
     {5101, "aucune connexion d'accès à distance"},
+    {5550, "TCP/IP : correspondant inscrit :"},
+    {5551, "TCP/IP : correspondant parti :"},
+    {5552, "TCP/IP : connexion refusée (hors TCP_Allow) :"},
+    {5553, "Connecté :"},
+    {5554, "Ce PC :"},
+    {5555, "Accès distant :"},
 
     // Interface page: messages
     {5038, "Vous devez indiquer un débit en bauds !"},

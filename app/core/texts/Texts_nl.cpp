@@ -132,6 +132,12 @@ constexpr TTextEntry Entries[] = {
     {4882, "Adres of naam van de PC waarmee gekoppeld wordt"},
     {4100, "RAS niet geïnstalleerd"},
     {4101, "geen inbelverbinding"},
+    {4550, "TCP/IP: tegenpartij aangemeld:"},
+    {4551, "TCP/IP: tegenpartij afgemeld:"},
+    {4552, "TCP/IP: verbinding geweigerd (niet in TCP_Allow):"},
+    {4553, "Verbonden:"},
+    {4554, "Deze pc:"},
+    {4555, "Inbellen:"},
 
     // Interface page: messages
     {4038, "U moet een baudrate invoeren!"},
