@@ -91,6 +91,8 @@ inline constexpr int CouplingPeerRefused = 1552;     // a peer outside TCP_Allow
 inline constexpr int lbIPPeers = 1553;               // "Verbunden:" beside the lamp
 inline constexpr int lbLokNetz = 1554;               // "Dieser PC:"
 inline constexpr int lbLokDFUE = 1555;               // "DFÜ:"
+inline constexpr int lbTcpAdr = 1556;                // "Adresse:"
+inline constexpr int grpIP = 1557;                   // "Eigene Adressen"
 
 // Interface page: messages. An open failure reads 1057 + port name + 1058.
 inline constexpr int MsgBaudrateMissing = 1038;
@@ -98,7 +100,7 @@ inline constexpr int MsgPortsMustDiffer = 1056;
 inline constexpr int MsgPortOpenFailedBefore = 1057;
 inline constexpr int MsgPortOpenFailedAfter = 1058;
 inline constexpr int MsgCheckBaudrate = 1059;
-inline constexpr int MsgModeNotAvailable = 1480;  // TCP and USB modes are not built yet
+inline constexpr int MsgModeNotAvailable = 1480;  // the USB modes are not built yet
 
 // Interface page: frequency measurement
 inline constexpr int grpFQIN = 1250;  // items 1251 … 1254

@@ -1,6 +1,7 @@
 // The monitor without a window: the same core, the trace in the terminal.
 #pragma once
 
+#include <QCoreApplication>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 #include "core/RunQueue.h"
 #include "headless/AnsiTerminal.h"
 #include "headless/HeadlessLogs.h"
+#include "net/RemoteCoupling.h"
 #include "serial/DemoLink.h"
 #include "serial/InterfacePorts.h"
 #include "serial/SerialThreadOut.h"
@@ -26,12 +28,20 @@ struct THeadlessOptions {
   // command line; the receive options the file holds for the trace.
   std::optional<TInterfaceRequest> Stored;
   bool chkSound = false, chkCTSDSR = true, chkError = true;
+  // The coupling's keys from Tamarik.ini; "--peer" and "--tcp-port" override
+  // the other PC and the port.
+  TCouplingSettings Coupling;
+  bool CouplingWanted = false;  // the program sets it; tests of other parts leave the network alone
+  std::string Peer;
+  int TcpPort = 0;
 };
 
 class TStartup;
 // Takes the stored interface when the settings file exists and names a port
 // A, and neither ports nor the demo were asked for on the command line.
 void UseStoredInterface(TStartup& startup, bool demoAsked, THeadlessOptions& options);
+// The coupling's keys, with the command line's peer and port over them.
+void UseStoredCoupling(TStartup& startup, THeadlessOptions& options);
 
 class THeadlessApp {
  public:
@@ -51,6 +61,12 @@ class THeadlessApp {
   bool OpenPorts();
   bool OpenStoredPorts();
   void ClosePorts();
+  // The coupling (HeadlessCoupling.cpp): every run listens as the first
+  // instance for its port; mode 300 takes the peer's records.
+  void StartCoupling();
+  bool StartViewer();
+  void StopCoupling();
+  void TurnEventLoop(int ms);
 
   THeadlessOptions options_;
   TRunQueue queue_;
@@ -63,4 +79,6 @@ class THeadlessApp {
   std::vector<TTextRun> runs_;
   THeadlessLogs logs_{pipeline_};
   std::unique_ptr<TInterfacePorts> interface_;  // after the consumer: closed before it stops
+  std::unique_ptr<QCoreApplication> qtApp_;  // for the sockets, when nobody else made one
+  std::unique_ptr<TRemoteCoupling> coupling_;
 };

@@ -56,6 +56,7 @@ int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& co
     // Ports stored by the interface page apply unless the command line names some.
     THeadlessOptions options = commandLine;
     UseStoredInterface(startup.Startup(), demoAsked, options);
+    UseStoredCoupling(startup.Startup(), options);
     THeadlessApp app(options);
     app.StartLogsFromSettings(startup.Startup().Settings().Values());
     status = app.Run();

@@ -172,6 +172,8 @@ void TFrmMain::SetIcon(int picture) {
   u.chkFlowSignalsRTSB->setVisible(ssbShown);
   u.chkFlowSignalsDTRB->setVisible(ssbShown);
   spBaudClick();
+  grpIPentferntEinstellen();
+  TcpModeChanged();
   PublishRxOptions();
 }
 

@@ -124,7 +124,14 @@ void TFrmMain::btnOK1Click() {
     PublishRxOptions();
     return;
   }
-  if (mode == mbF || mode == mbG) {
+  if (mode == mbF && chkIPSend_) {
+    // The coupled instance is the source: no port of ours opens.
+    btnOK1Enabled(false);
+    ApplyTcpMode();
+    PublishRxOptions();
+    return;
+  }
+  if (mode == mbG) {
     ShowInterfaceMessage(Text(TextId::MsgModeNotAvailable), false);
     PublishRxOptions();
     return;
@@ -155,6 +162,7 @@ void TFrmMain::btnOK1Click() {
   SetBoxQuietly(u.chkFlowSignalsDTRB, result.Boxes.chkFlowSignalsDTRB);
   for (const std::string& port : result.FailedPorts) ReportOpenFailure(port);
   btnOK1Enabled(result.Pending);
+  ApplyTcpMode();
   PublishRxOptions();
 }
 

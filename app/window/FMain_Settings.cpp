@@ -105,6 +105,7 @@ void TFrmMain::FormClose() {
   if (formClosed_) return;
   formClosed_ = true;
   ports_->CloseAll();
+  StopTcp();
   if (startup_ == nullptr) {
     AppClosing.store(true);
     CloseLogs();

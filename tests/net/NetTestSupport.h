@@ -15,7 +15,8 @@ inline void EnsureApp() {
   static int argc = 1;
   static char name[] = "test_net";
   static char* argv[] = {name, nullptr};
-  if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+  if (QCoreApplication::instance()) return;
+  static QCoreApplication app(argc, argv);
 }
 
 inline bool TurnUntil(const std::function<bool()>& done, int limitMs = 10000) {

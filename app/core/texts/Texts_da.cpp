@@ -138,6 +138,8 @@ constexpr TTextEntry Entries[] = {
     {3553, "Forbundet:"},
     {3554, "Denne PC:"},
     {3555, "Opkald:"},
+    {3556, "Adresse:"},
+    {3557, "Egne adresser"},
 
     // Interface page: messages
     {3038, "Du skal angive en baudrate!"},

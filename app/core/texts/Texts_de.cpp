@@ -138,6 +138,8 @@ constexpr TTextEntry Entries[] = {
     {1553, "Verbunden:"},
     {1554, "Dieser PC:"},
     {1555, "DFÜ:"},
+    {1556, "Adresse:"},
+    {1557, "Eigene Adressen"},
 
     // Interface page: messages
     {1038, "Sie müssen eine Baudrate eingeben!"},

@@ -138,6 +138,8 @@ constexpr TTextEntry Entries[] = {
     {2553, "Connected:"},
     {2554, "This PC:"},
     {2555, "Dial-up:"},
+    {2556, "Address:"},
+    {2557, "Own addresses"},
 
     // Interface page: messages
     {2038, "You must set a baud rate!"},

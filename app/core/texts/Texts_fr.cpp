@@ -138,6 +138,8 @@ constexpr TTextEntry Entries[] = {
     {5553, "Connecté :"},
     {5554, "Ce PC :"},
     {5555, "Accès distant :"},
+    {5556, "Adresse :"},
+    {5557, "Adresses locales"},
 
     // Interface page: messages
     {5038, "Vous devez indiquer un débit en bauds !"},

@@ -138,6 +138,8 @@ constexpr TTextEntry Entries[] = {
     {4553, "Verbonden:"},
     {4554, "Deze pc:"},
     {4555, "Inbellen:"},
+    {4556, "Adres:"},
+    {4557, "Eigen adressen"},
 
     // Interface page: messages
     {4038, "U moet een baudrate invoeren!"},
