@@ -85,14 +85,6 @@ inline constexpr int chkIPSend = 1110;
 inline constexpr int grpIPentfernt = 1382;
 inline constexpr int RasNotInstalled = 1100;
 inline constexpr int NoDialUpConnection = 1101;
-inline constexpr int CouplingPeerRegistered = 1550;  // status line: a peer registered
-inline constexpr int CouplingPeerLeft = 1551;        // status line: a peer left
-inline constexpr int CouplingPeerRefused = 1552;     // a peer outside TCP_Allow
-inline constexpr int lbIPPeers = 1553;               // "Verbunden:" beside the lamp
-inline constexpr int lbLokNetz = 1554;               // "Dieser PC:"
-inline constexpr int lbLokDFUE = 1555;               // "DFÜ:"
-inline constexpr int lbTcpAdr = 1556;                // "Adresse:"
-inline constexpr int grpIP = 1557;                   // "Eigene Adressen"
 
 // Interface page: messages. An open failure reads 1057 + port name + 1058.
 inline constexpr int MsgBaudrateMissing = 1038;

@@ -6,7 +6,7 @@
 #include "core/AppFlags.h"
 #include "core/ErrorReport.h"
 #include "core/Language.h"
-#include "core/TextIds.h"
+#include "net/CouplingTexts.h"
 #include "serial/ReceiveRing.h"
 
 int CouplingPort(int stored) { return stored < 1000 || stored > 65535 ? 5839 : stored; }
