@@ -57,6 +57,11 @@ int ReceiveRing::ClaimIndex() const { return static_cast<int>(claimed_.load() % 
 int ReceiveRing::CommitCount() const { return static_cast<int>(committed_.load() % Size); }
 int ReceiveRing::ReadIndex() const { return static_cast<int>(read_.load() % Size); }
 
+int ReceiveRing::FreeSlots() const {
+  const std::uint64_t used = claimed_.load(std::memory_order_acquire) - read_.load(std::memory_order_acquire);
+  return used >= static_cast<std::uint64_t>(Size) ? 0 : Size - static_cast<int>(used);
+}
+
 int ReceiveRing::ReadyBatch(int& start) const {
   // Commits first, then claims: if they are equal, every slot claimed at the
   // moment of the first load had been filled.

@@ -44,6 +44,8 @@ class ReceiveRing {
   int ClaimIndex() const;
   int CommitCount() const;
   int ReadIndex() const;
+  // Slots a producer could claim now without a record being dropped.
+  int FreeSlots() const;
 
   // Consumer side: a run of committed slots [start, start+count) that does
   // not cross the end of the ring; count 0 while nothing is ready or a

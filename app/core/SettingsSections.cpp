@@ -56,6 +56,8 @@ constexpr TSettingKey<F> kFrmMainKeys[] = {
     {"edIP_Text", &F::edIP},
     {"TCP_Port", &F::TCP_Port},
     {"chkIPSend_Checked", &F::chkIPSend},
+    {"TCP_Bind", &F::TCP_Bind},
+    {"TCP_Allow", &F::TCP_Allow},
 };
 
 using P = TProtArtSettings;

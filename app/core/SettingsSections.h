@@ -41,6 +41,8 @@ struct TFrmMainSettings {
   std::string edIP;
   int TCP_Port = 5839;
   bool chkIPSend = true;
+  std::string TCP_Bind;   // address the coupling listens on; empty: all
+  std::string TCP_Allow;  // who may connect (CIDR, ";"); empty: this PC and its networks
 
   void Read(const TIniFile& ini);
   void Write(TIniFile& ini) const;

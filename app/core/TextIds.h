@@ -94,7 +94,7 @@ inline constexpr int MsgPortsMustDiffer = 1056;
 inline constexpr int MsgPortOpenFailedBefore = 1057;
 inline constexpr int MsgPortOpenFailedAfter = 1058;
 inline constexpr int MsgCheckBaudrate = 1059;
-inline constexpr int MsgModeNotAvailable = 1480;  // TCP and USB modes are not built yet
+inline constexpr int MsgModeNotAvailable = 1480;  // the USB modes are not built yet
 
 // Interface page: frequency measurement
 inline constexpr int grpFQIN = 1250;  // items 1251 … 1254

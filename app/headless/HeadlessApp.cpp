@@ -45,6 +45,8 @@ THeadlessApp::~THeadlessApp() {
 }
 
 bool THeadlessApp::StartSource() {
+  StartCoupling();
+  if (options_.WorkMode == 300 && !options_.Stored) return StartViewer();
   if (options_.Stored) return OpenStoredPorts();
   if (!options_.Demo) return OpenPorts();
   demo_ = std::make_unique<TDemoLink>(consumer_.Ring(), pipeline_);
@@ -87,6 +89,7 @@ bool THeadlessApp::OpenPorts() {
   }
   const bool ok = portA_->Opened() && (!twoPorts || portB_->Opened());
   if (!ok) return false;
+  if (coupling_) coupling_->SetWorkMode(mode, false);
   TRxOptions rx = pipeline_.Options();
   rx.WorkMode = mode;
   rx.RelayPorts = twoPorts;
@@ -160,13 +163,14 @@ int THeadlessApp::Run() {
     AppClosing.store(true);
     queue_.Close();
     consumer_.Terminate();
+    StopCoupling();
     return 1;
   }
   ShowStartLine();
   const auto started = std::chrono::steady_clock::now();
   auto nextTick = started + std::chrono::seconds(1);
   while (stopSignal.load() == 0) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    TurnEventLoop(30);
     Drain();
     const auto now = std::chrono::steady_clock::now();
     if (now >= nextTick) {
@@ -183,6 +187,7 @@ int THeadlessApp::Run() {
   AppClosing.store(true);
   queue_.Close();
   consumer_.Terminate();
+  StopCoupling();
   Drain();
   logs_.Close();
   std::fputs("\n", stdout);

@@ -1,6 +1,7 @@
 // The monitor without a window: the same core, the trace in the terminal.
 #pragma once
 
+#include <QCoreApplication>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include "core/TraceStatusLines.h"
 #include "headless/AnsiTerminal.h"
 #include "headless/HeadlessLogs.h"
+#include "net/RemoteCoupling.h"
 #include "serial/DemoLink.h"
 #include "serial/InterfacePorts.h"
 #include "core/SerialThreadOut.h"
@@ -30,6 +32,12 @@ struct THeadlessOptions {
   TRxOptions Rx;
   bool chkColorNeg = false;  // colours negated, the terminal's own text colour kept
   int ProtZykMinutes = 0;    // periodic date entry, 0: off
+  // The coupling's keys from Tamarik.ini; "--peer" and "--tcp-port" override
+  // the other PC and the port.
+  TCouplingSettings Coupling;
+  bool CouplingWanted = false;  // the program sets it; tests of other parts leave the network alone
+  std::string Peer;
+  int TcpPort = 0;
 };
 
 class TStartup;
@@ -44,6 +52,8 @@ void UseStoredTraceSettings(TStartup& startup, THeadlessOptions& options);
 int RunningWorkMode(const THeadlessOptions& options);
 // "Mode 200: port A pts/3, port B pts/4, 115200 Bd (demo)".
 std::string StartLine(int workMode, const std::string& portA, const std::string& portB, int baudrate, bool demo);
+// The coupling's keys, with the command line's peer and port over them.
+void UseStoredCoupling(TStartup& startup, THeadlessOptions& options);
 
 class THeadlessApp {
  public:
@@ -67,6 +77,12 @@ class THeadlessApp {
   bool OpenStoredPorts();
   void ClosePorts();
   void ShowStartLine();
+  // The coupling (HeadlessCoupling.cpp): every run listens as the first
+  // instance for its port; mode 300 takes the peer's records.
+  void StartCoupling();
+  bool StartViewer();
+  void StopCoupling();
+  void TurnEventLoop(int ms);
 
   THeadlessOptions options_;
   TRunQueue queue_;
@@ -81,4 +97,6 @@ class THeadlessApp {
   bool soundSwitchedOff_ = false;
   THeadlessLogs logs_{pipeline_};
   std::unique_ptr<TInterfacePorts> interface_;  // after the consumer: closed before it stops
+  std::unique_ptr<QCoreApplication> qtApp_;  // for the sockets, when nobody else made one
+  std::unique_ptr<TRemoteCoupling> coupling_;
 };

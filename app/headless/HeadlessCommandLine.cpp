@@ -26,6 +26,7 @@ bool ToFlow(const std::string& text, eFlowControl& flow) {
 const char* HeadlessUsage() {
   return "Usage: tamarik [--headless] [--demo] [--seconds N]\n"
          "               [--mode N] [--port-a NAME] [--port-b NAME] [--baud N] [--flow none|xon|rtscts|dtrdsr]\n"
+         "               [--peer HOST] [--tcp-port N]\n"
          "               [/ERRLOG] [/DEBUGMODE] [/TCPOFF] [/?]\n"
          "  -h, --help     print these options and end\n"
          "  --version      print the version and end\n"
@@ -34,11 +35,14 @@ const char* HeadlessUsage() {
          "  --demo         simulated PC and controller on pseudo-terminals (the default)\n"
          "  --seconds N    end after N seconds (headless)\n"
          "  --mode N       operating mode: 110, 120, 130 port A; 140, 200 ports A and B\n"
-         "                 (200: the monitor in the line, relaying); 500 converter on port A\n"
+         "                 (200: the monitor in the line, relaying); 500 converter on port A;\n"
+         "                 300 shows what another instance receives (with --peer)\n"
          "  --port-a NAME  port A (PC side) below /dev: ttyUSB0, pts/3\n"
          "  --port-b NAME  port B (controller side)\n"
          "  --baud N       bits per second (9600)\n"
          "  --flow F       flow control in mode 200 (none)\n"
+         "  --peer HOST    the other instance's address or name (edIP_Text)\n"
+         "  --tcp-port N   the coupling's port (TCP_Port, 5839)\n"
          "  /ERRLOG        error log TamarikErr.log in the working folder\n"
          "  /DEBUGMODE     record dumps instead of the trace\n"
          "  /TCPOFF        TCP coupling off\n"
@@ -82,6 +86,11 @@ THeadlessCommandLine ParseHeadlessCommandLine(const std::vector<std::string>& ar
       if (needValue() && (!ToInt(value, o.Baudrate) || o.Baudrate <= 0)) cl.Error = "--baud: not a rate: " + value;
     } else if (arg == "--flow") {
       if (needValue() && !ToFlow(value, o.FlowMode)) cl.Error = "--flow: none, xon, rtscts or dtrdsr";
+    } else if (arg == "--peer") {
+      if (needValue()) o.Peer = value;
+    } else if (arg == "--tcp-port") {
+      if (needValue() && (!ToInt(value, o.TcpPort) || o.TcpPort < 1 || o.TcpPort > 65535))
+        cl.Error = "--tcp-port: not a port number: " + value;
     } else if (arg == "--help" || arg == "-h") {
       cl.Help = true;
     } else if (arg == "--version") {
@@ -93,7 +102,8 @@ THeadlessCommandLine ParseHeadlessCommandLine(const std::vector<std::string>& ar
     }
   }
   // Ports given: they are the source, unless the demo is asked for too.
-  o.Demo = demoAsked || (o.PortA.empty() && o.PortB.empty());
+  // Mode 300 takes its records from the coupled instance.
+  o.Demo = demoAsked || (o.PortA.empty() && o.PortB.empty() && o.WorkMode != 300);
   cl.DemoAsked = demoAsked;
   return cl;
 }

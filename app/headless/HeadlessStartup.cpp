@@ -86,6 +86,7 @@ int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& co
     THeadlessOptions options = commandLine;
     UseStoredInterface(startup.Startup(), demoAsked, options);
     UseStoredTraceSettings(startup.Startup(), options);
+    UseStoredCoupling(startup.Startup(), options);
     THeadlessApp app(options);
     app.StartLogsFromSettings(values);
     status = app.Run();

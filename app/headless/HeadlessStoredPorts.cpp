@@ -10,7 +10,8 @@
 #include "serial/PortList.h"
 
 void UseStoredInterface(TStartup& startup, bool demoAsked, THeadlessOptions& options) {
-  if (demoAsked || !options.PortA.empty() || !options.PortB.empty()) return;
+  // Mode 300 asked for on the command line: the coupled instance is the source.
+  if (demoAsked || !options.PortA.empty() || !options.PortB.empty() || options.WorkMode == 300) return;
   const TSettings& settings = startup.Settings();
   std::error_code ec;
   if (!std::filesystem::exists(settings.IniPath(), ec)) return;
@@ -25,7 +26,8 @@ void UseStoredInterface(TStartup& startup, bool demoAsked, THeadlessOptions& opt
 
 bool THeadlessApp::OpenStoredPorts() {
   const TInterfaceRequest& request = *options_.Stored;
-  if (request.Mode == mbF || request.Mode == mbG || request.Mode == mbNone) {
+  if (request.Mode == mbF && options_.Coupling.chkIPSend) return StartViewer();
+  if (request.Mode == mbG || request.Mode == mbNone) {
     ReportError("1.7", GetText(TextId::MsgModeNotAvailable) + " (WorkMode " + std::to_string(request.WorkMode) + ")");
     return false;
   }
@@ -42,6 +44,7 @@ bool THeadlessApp::OpenStoredPorts() {
   const bool otherBaud = request.Ports.PortASettings.Baudrate == 0;
   for (const std::string& port : result.FailedPorts) ReportError("1.7", PortOpenFailedText(port, otherBaud));
   if (result.Pending) return false;
+  if (coupling_) coupling_->SetWorkMode(request.WorkMode, options_.Coupling.chkIPSend);
   TRxOptions rx = pipeline_.Options();
   rx.WorkMode = request.WorkMode;
   rx.RelayPorts = TwoPortWorkMode(request.WorkMode);

@@ -8,6 +8,7 @@
 #include "core/AppFlags.h"
 #include "core/Shutdown.h"
 #include "core/Startup.h"
+#include "net/RemoteCoupling.h"
 #include "core/Language.h"
 #include "ui_FMain.h"
 #include "serial/InterfacePorts.h"
@@ -45,6 +46,7 @@ TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)
   StartLanguage();
   PublishRxOptions();
   ApplySettings();
+  SetupTcp();
   StartReceiving();
   Timer1.setInterval(1000);
   connect(&Timer1, &QTimer::timeout, this, &TFrmMain::Timer1Timer);

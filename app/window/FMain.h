@@ -33,6 +33,8 @@ class TabZeit;
 class TabSchnittstelle;
 }  // namespace Ui
 class TInterfacePorts;
+class TRemoteCoupling;
+struct TCouplingSettings;
 
 class QAction;
 class QButtonGroup;
@@ -352,4 +354,25 @@ class TFrmMain : public QMainWindow {
   bool windowStarting_ = true;
   bool chkIPSend_ = true;  // the TCP page's choice, kept for the layout
   bool demoOnPage_ = false;  // the page shows the demo's interface, not the stored one
+
+  // --- TCP/IP coupling (FMain_Tcp.cpp) ---
+ public:
+  void LeseSysIP();
+  void edIPExit();
+  void edIPChange();
+  void chkIPSendClick();
+  // Starts listening (first instance for the port) with these keys.
+  void StartTcp(const TCouplingSettings& settings);
+  TRemoteCoupling& Coupling() { return *coupling_; }
+
+ private:
+  void SetupTcp();
+  void StopTcp();
+  void StoreTcpSettings(TFrmMainSettings& f) const;
+  void ShowIPLamp(int lamp);  // a TCouplingLamp
+  void grpIPentferntEinstellen();
+  void ApplyTcpMode();
+  void TcpModeChanged();
+  // Last: it holds the ring of the consumer and goes before it.
+  std::unique_ptr<TRemoteCoupling> coupling_;
 };

@@ -174,6 +174,8 @@ void TFrmMain::SetIcon(int picture) {
   u.chkFlowSignalsRTSB->setVisible(ssbShown);
   u.chkFlowSignalsDTRB->setVisible(ssbShown);
   spBaudClick();
+  grpIPentferntEinstellen();
+  TcpModeChanged();
   PublishRxOptions();
 }
 

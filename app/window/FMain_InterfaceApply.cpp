@@ -130,7 +130,8 @@ void TFrmMain::btnOK1Click() {
       break;
   }
   const bool disconnect = u.btnOK1->property("tag").toInt() == TextId::btnOK1Trennen && u.btnOK1->isEnabled();
-  const bool serial = mode != mbF && mode != mbG;
+  // Mode F with "chkIPSend" takes its data from the coupled instance, not from a port.
+  const bool serial = mode != mbG && !(mode == mbF && chkIPSend_);
   if (!disconnect && serial && u.spBaud->isChecked()) {
     portAB_.PortASettings = ControlsRecord();
     portAB_.PortBSettings = portAB_.PortASettings;
@@ -163,6 +164,13 @@ void TFrmMain::btnOK1Click() {
     return;
   }
   if (!serial) {
+    if (mode == mbF) {
+      // The coupled instance is the source: no port of ours opens.
+      btnOK1Enabled(false);
+      ApplyTcpMode();
+      PublishRxOptions();
+      return;
+    }
     ShowInterfaceMessage(Text(TextId::MsgModeNotAvailable), false);
     PublishRxOptions();
     return;
@@ -180,6 +188,7 @@ void TFrmMain::btnOK1Click() {
   SetBoxQuietly(u.chkFlowSignalsDTRB, result.Boxes.chkFlowSignalsDTRB);
   for (const std::string& port : result.FailedPorts) ReportOpenFailure(port);
   btnOK1Enabled(result.Pending);
+  ApplyTcpMode();
   PublishRxOptions();
 }
 

@@ -134,6 +134,7 @@ void TFrmMain::StoreInterfaceSettings() {
   f.chkError = u.chkError->isChecked();
   if (u.grpUSB->ItemIndex() >= 0) f.grpUSB = u.grpUSB->Item(u.grpUSB->ItemIndex()).toStdString();
 
+  StoreTcpSettings(f);
   v.PortAB = portAB_;
   v.PortAB.sbBaudADown = u.spBaudA->isChecked();
   v.PortAB.sbBaudBDown = u.spBaudB->isChecked();

@@ -113,6 +113,7 @@ void TFrmMain::FormClose() {
     shutdown_->BeginClose();
   }
   ports_->CloseAll();
+  StopTcp();
   if (startup_ == nullptr) {
     CloseLogs();
     return;

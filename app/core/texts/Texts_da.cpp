@@ -132,6 +132,14 @@ constexpr TTextEntry Entries[] = {
     {3882, "Adresse eller navn på den pc, der kobles til"},
     {3100, "RAS er ikke installeret"},
     {3101, "ingen opkaldsforbindelse"},
+    {3490, "TCP/IP: modpart tilmeldt:"},
+    {3491, "TCP/IP: modpart afmeldt:"},
+    {3492, "TCP/IP: forbindelse afvist (ikke i TCP_Allow):"},
+    {3493, "Forbundet:"},
+    {3494, "Denne PC:"},
+    {3495, "Opkald:"},
+    {3496, "Adresse:"},
+    {3497, "Egne adresser"},
 
     // Interface page: messages
     {3038, "Du skal angive en baudrate!"},

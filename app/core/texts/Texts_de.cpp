@@ -132,6 +132,14 @@ constexpr TTextEntry Entries[] = {
     {1882, "Adresse oder Name des PC, mit dem gekoppelt wird"},
     {1100, "RAS nicht Installiert"},
     {1101, "keine DFÜ-Verbindung"},
+    {1490, "TCP/IP: Gegenstelle angemeldet:"},
+    {1491, "TCP/IP: Gegenstelle abgemeldet:"},
+    {1492, "TCP/IP: Verbindung abgewiesen (nicht in TCP_Allow):"},
+    {1493, "Verbunden:"},
+    {1494, "Dieser PC:"},
+    {1495, "DFÜ:"},
+    {1496, "Adresse:"},
+    {1497, "Eigene Adressen"},
 
     // Interface page: messages
     {1038, "Sie müssen eine Baudrate eingeben!"},

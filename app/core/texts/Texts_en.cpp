@@ -132,6 +132,14 @@ constexpr TTextEntry Entries[] = {
     {2882, "Address or name of the PC to couple with"},
     {2100, "RAS not installed"},
     {2101, "no dial-up connection"},
+    {2490, "TCP/IP: peer registered:"},
+    {2491, "TCP/IP: peer left:"},
+    {2492, "TCP/IP: connection refused (not in TCP_Allow):"},
+    {2493, "Connected:"},
+    {2494, "This PC:"},
+    {2495, "Dial-up:"},
+    {2496, "Address:"},
+    {2497, "Own addresses"},
 
     // Interface page: messages
     {2038, "You must set a baud rate!"},

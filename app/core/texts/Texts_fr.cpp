@@ -132,6 +132,14 @@ constexpr TTextEntry Entries[] = {
     {5882, "Adresse ou nom du PC à coupler"},
     {5100, "RAS non installé"},
     {5101, "aucune connexion d'accès à distance"},
+    {5490, "TCP/IP : correspondant inscrit :"},
+    {5491, "TCP/IP : correspondant parti :"},
+    {5492, "TCP/IP : connexion refusée (hors TCP_Allow) :"},
+    {5493, "Connecté :"},
+    {5494, "Ce PC :"},
+    {5495, "Accès distant :"},
+    {5496, "Adresse :"},
+    {5497, "Adresses locales"},
 
     // Interface page: messages
     {5038, "Vous devez indiquer un débit en bauds !"},

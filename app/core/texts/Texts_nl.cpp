@@ -132,6 +132,14 @@ constexpr TTextEntry Entries[] = {
     {4882, "Adres of naam van de PC waarmee gekoppeld wordt"},
     {4100, "RAS niet geïnstalleerd"},
     {4101, "geen inbelverbinding"},
+    {4490, "TCP/IP: tegenpartij aangemeld:"},
+    {4491, "TCP/IP: tegenpartij afgemeld:"},
+    {4492, "TCP/IP: verbinding geweigerd (niet in TCP_Allow):"},
+    {4493, "Verbonden:"},
+    {4494, "Deze pc:"},
+    {4495, "Inbellen:"},
+    {4496, "Adres:"},
+    {4497, "Eigen adressen"},
 
     // Interface page: messages
     {4038, "U moet een baudrate invoeren!"},
