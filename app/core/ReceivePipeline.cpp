@@ -129,7 +129,14 @@ void TReceivePipeline::RxData(TSerialThreadOut& sender) {
   RxData(sender.Ring(), sender.BatchStart, sender.BatchCount);
 }
 
+void TReceivePipeline::RunExclusive(const std::function<void()>& fn) {
+  std::lock_guard render(renderLock_);
+  TakeOptionsSnapshot();
+  fn();
+}
+
 void TReceivePipeline::RxData(const ReceiveRing& ring, int batchStart, int batchCount) {
+  std::lock_guard render(renderLock_);
   TakeOptionsSnapshot();
   if ((opt_.UsbModeSelected && UsbError.load()) || AppClosing.load() || batchCount <= 0) return;
   ApplyRequests();
@@ -158,8 +165,14 @@ void TReceivePipeline::RxData(const ReceiveRing& ring, int batchStart, int batch
   }
   if (opt_.chkSound) soundCount_.fetch_add(1);
 
+  TBatchRenderer* renderer = opt_.chkUsePlugin ? batchRenderer_.load() : nullptr;
   if (DebugMode.load()) {
     RxData_Debug(ring, batchStart, batchCount);
+  } else if (renderer && renderer->Active()) {
+    // A plug-in renders, but the monitor in the line still passes every byte on.
+    RelayBatch(ring, batchStart, batchCount);
+    renderer->RenderBatch(*this, ring, batchStart, batchCount);
+    if (lastRec_) lastRecTime_.store(lastRec_->Time);
   } else {
     batching_ = true;
     try {

@@ -9,6 +9,8 @@
 #include "core/RunQueue.h"
 #include "headless/AnsiTerminal.h"
 #include "headless/HeadlessLogs.h"
+#include "plugin/PlugInHost.h"
+#include "plugin/PlugInSettings.h"
 #include "serial/DemoLink.h"
 #include "serial/InterfacePorts.h"
 #include "serial/SerialThreadOut.h"
@@ -43,6 +45,8 @@ class THeadlessApp {
   // close when Run ends.
   void StartLogsFromSettings(const TSettingsValues& values);
   const THeadlessLogs& Logs() const { return logs_; }
+  // The plug-in (HeadlessPlugIn.cpp): loaded when the settings say it is in use.
+  bool StartPlugInFromSettings(const TPlugInSettings& settings);
 
  private:
   void Drain();
@@ -63,4 +67,5 @@ class THeadlessApp {
   std::vector<TTextRun> runs_;
   THeadlessLogs logs_{pipeline_};
   std::unique_ptr<TInterfacePorts> interface_;  // after the consumer: closed before it stops
+  std::unique_ptr<TPlugInHost> plugIn_;          // after the consumer: goes before the pipeline
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/AboutText.h"
+#include "core/IniFile.h"
 #include "core/Language.h"
 #include "core/TextIds.h"
 
@@ -58,6 +59,7 @@ int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& co
     UseStoredInterface(startup.Startup(), demoAsked, options);
     THeadlessApp app(options);
     app.StartLogsFromSettings(startup.Startup().Settings().Values());
+    app.StartPlugInFromSettings(ReadPlugInSettings(*startup.Startup().Settings().Ini()));
     status = app.Run();
   }
   startup.Close();

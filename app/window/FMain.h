@@ -23,6 +23,8 @@
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
 #include "core/Shutdown.h"
+#include "plugin/PlugInHost.h"
+#include "plugin/PlugInSettings.h"
 #include "serial/SerialThreadOut.h"
 
 namespace Ui {
@@ -345,4 +347,30 @@ class TFrmMain : public QMainWindow {
   bool windowStarting_ = true;
   bool languageSwitching_ = false;
   bool chkIPSend_ = true;  // the TCP page's choice, kept for the layout
+
+  // --- Conversion plug-in (FMain_PlugIn.cpp): the group grpPlugIn ---
+ public:
+  TPlugInHost& PlugIn() { return *plugIn_; }
+  // The open dialog: returns the chosen file, empty when cancelled. Tests
+  // put their own choice in place.
+  std::function<QString(const QString& proposed)>& PlugInDialog() { return plugInDialog_; }
+
+ public slots:
+  void chkUsePluginClick();
+  void BtnLoadDllClick();
+  void btnPlugInParamClick();
+
+ private:
+  void SetupPlugIn();
+  void ApplyPlugInSettings();
+  void StorePlugInSettings();
+  void ReadPlugInOptions(TRxOptions& rx) const;
+  void ShowPlugInParamButton();
+  void ShowPlugInError(const QString& message);
+
+  TPlugInSettings plugInSettings_;
+  std::function<QString(const QString&)> plugInDialog_;
+  bool plugInErrorShowing_ = false;
+  // After the consumer: goes first, while the pipeline still stands.
+  std::unique_ptr<TPlugInHost> plugIn_;
 };

@@ -48,6 +48,7 @@ void TFrmMain::ApplySettings() {
 
   sdlgFileName_ = QString::fromStdString(f.SDlg_FileName);
   ApplyLogSettings(v);
+  ApplyPlugInSettings();
   timeFmt_ = startup_->BuildTimeFormat(f.chkMs);
   PublishRxOptions();
 }
@@ -77,6 +78,7 @@ void TFrmMain::StoreSettings() {
   v.Log.chkLogBegrenzen = uiZeit_->chkLogBegrenzen->isChecked();
   StoreDataSettings();
   StoreLogSettings(v);
+  StorePlugInSettings();
   StoreInterfaceSettings();
 }
 
