@@ -8,6 +8,9 @@ TPlugInTimer::~TPlugInTimer() { Stop(); }
 void TPlugInTimer::SetInterval(int milliseconds) {
   {
     std::lock_guard lock(lock_);
+    // Stopping a stopped timer is the common case (a plug-in that never asks
+    // for one): it must not wake the thread once per text.
+    if (milliseconds <= 0 && interval_ == 0) return;
     interval_ = milliseconds > 0 ? milliseconds : 0;
     due_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(interval_);
   }

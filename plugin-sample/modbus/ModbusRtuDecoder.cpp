@@ -5,30 +5,48 @@
 
 namespace {
 // The whole frame's lengths this function code allows (requests and
-// responses look alike on the wire); empty when the bytes so far cannot
-// tell yet; {0} for a code of unknown layout (any length up to the maximum).
-std::vector<std::size_t> CandidateLengths(const std::vector<std::uint8_t>& b) {
-  if (b.size() < 2) return {};
+// responses look alike on the wire). 0 stands for a length the bytes so far
+// cannot tell yet; a code of unknown layout allows any length (Any).
+struct TLengths {
+  std::size_t Value[2] = {0, 0};
+  int Count = 0;
+  bool Any = false;
+};
+
+TLengths CandidateLengths(const std::vector<std::uint8_t>& b) {
+  TLengths l;
+  if (b.size() < 2) return l;
   const std::uint8_t fc = b[1];
   const auto counted = [&b](std::size_t at, std::size_t fixed) -> std::size_t {
     return b.size() > at ? fixed + b[at] : 0;
   };
-  std::vector<std::size_t> lengths;
-  if (fc & 0x80) return {5};
-  switch (fc) {
-    case 1: case 2: case 3: case 4: case 12: case 17:
-      lengths = {8, counted(2, 5)};
-      if (fc >= 12) lengths[0] = 4;
-      break;
-    case 5: case 6: case 8: lengths = {8}; break;
-    case 7: lengths = {4, 5}; break;
-    case 11: lengths = {4, 8}; break;
-    case 15: case 16: lengths = {8, counted(6, 9)}; break;
-    case 22: lengths = {10}; break;
-    case 23: lengths = {counted(2, 5), counted(10, 13)}; break;
-    default: return {0};
+  const auto set = [&l](std::size_t a, std::size_t c, int count) {
+    l.Value[0] = a;
+    l.Value[1] = c;
+    l.Count = count;
+  };
+  if (fc & 0x80) {
+    set(5, 0, 1);
+    return l;
   }
-  return lengths;
+  switch (fc) {
+    case 1: case 2: case 3: case 4: set(8, counted(2, 5), 2); break;
+    case 12: case 17: set(4, counted(2, 5), 2); break;
+    case 5: case 6: case 8: set(8, 0, 1); break;
+    case 7: set(4, 5, 2); break;
+    case 11: set(4, 8, 2); break;
+    case 15: case 16: set(8, counted(6, 9), 2); break;
+    case 22: set(10, 0, 1); break;
+    case 23: set(counted(2, 5), counted(10, 13), 2); break;
+    default: l.Any = true; break;
+  }
+  return l;
+}
+
+std::uint16_t CrcStep(std::uint16_t crc, std::uint8_t byte) {
+  crc ^= byte;
+  for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
+  return crc;
 }
 
 const char* FunctionName(std::uint8_t fc) {
@@ -80,45 +98,46 @@ void AppendHexBytes(std::string& out, const std::uint8_t* bytes, std::size_t cou
 
 std::uint16_t ModbusCrc(const std::uint8_t* bytes, std::size_t count) {
   std::uint16_t crc = 0xFFFF;
-  for (std::size_t i = 0; i < count; ++i) {
-    crc ^= bytes[i];
-    for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
-  }
+  for (std::size_t i = 0; i < count; ++i) crc = CrcStep(crc, bytes[i]);
   return crc;
 }
 
 TModbusRtuDecoder::TVerdict TModbusRtuDecoder::Check() const {
   const std::size_t n = buffer_.size();
   if (n >= kMaxFrame) return TVerdict::Bad;
-  const std::vector<std::size_t> lengths = CandidateLengths(buffer_);
-  const bool crcMatches = n >= 4 && ModbusCrc(buffer_.data(), n) == 0;
-  if (lengths.size() == 1 && lengths[0] == 0) return crcMatches ? TVerdict::Frame : TVerdict::More;
-  if (crcMatches && std::find(lengths.begin(), lengths.end(), n) != lengths.end()) return TVerdict::Frame;
-  // Bad only once every length it may have has passed; a length still
-  // unknown (its count byte not yet in) keeps it open.
-  const bool open = lengths.empty() || std::any_of(lengths.begin(), lengths.end(),
-                                                   [n](std::size_t length) { return length == 0 || length > n; });
+  const bool crcMatches = n >= 4 && crc_ == 0;
+  const TLengths lengths = CandidateLengths(buffer_);
+  if (lengths.Any) return crcMatches ? TVerdict::Frame : TVerdict::More;
+  bool open = lengths.Count == 0;
+  for (int i = 0; i < lengths.Count; ++i) {
+    const std::size_t length = lengths.Value[i];
+    if (crcMatches && length == n) return TVerdict::Frame;
+    // Bad only once every length it may have has passed; a length still
+    // unknown (its count byte not yet in) keeps it open.
+    open = open || length == 0 || length > n;
+  }
   return open ? TVerdict::More : TVerdict::Bad;
 }
 
+void TModbusRtuDecoder::Emit(bool crcOk, bool complete, std::vector<TModbusFrame>& out) {
+  out.push_back({buffer_, crcOk, complete});
+  buffer_.clear();
+  crc_ = 0xFFFF;
+}
+
 void TModbusRtuDecoder::Feed(std::uint8_t byte, double timeMs, std::vector<TModbusFrame>& out) {
-  if (!buffer_.empty() && timeMs - lastMs_ > gapMs_) {
-    out.push_back({std::move(buffer_), false, false});
-    buffer_.clear();
-  }
+  if (!buffer_.empty() && timeMs - lastMs_ > gapMs_) Emit(false, false, out);
   lastMs_ = timeMs;
   buffer_.push_back(byte);
+  crc_ = CrcStep(crc_, byte);
   switch (Check()) {
     case TVerdict::More:
       return;
     case TVerdict::Frame:
-      out.push_back({std::move(buffer_), true, true});
-      break;
+      return Emit(true, true, out);
     case TVerdict::Bad:
-      out.push_back({std::move(buffer_), false, true});
-      break;
+      return Emit(false, true, out);
   }
-  buffer_.clear();
 }
 
 std::string DescribeModbusFrame(const TModbusFrame& frame) {

@@ -30,9 +30,12 @@ class TModbusRtuDecoder {
   enum class TVerdict { More, Frame, Bad };
   TVerdict Check() const;
 
+  void Emit(bool crcOk, bool complete, std::vector<TModbusFrame>& out);
+
   double gapMs_;
   double lastMs_ = 0;
   std::vector<std::uint8_t> buffer_;
+  std::uint16_t crc_ = 0xFFFF;  // of buffer_ so far: 0 once a whole frame is in
 };
 
 std::uint16_t ModbusCrc(const std::uint8_t* bytes, std::size_t count);
