@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "core/PipelineFixture.h"
 #include "plugin/PlugInHost.h"
@@ -179,6 +181,23 @@ TEST_F(PlugInHostTest, IntervalOneFromARecordRunsTheTimerCallsInTheBatch) {
   EXPECT_EQ(s->nullCalls(), 1);
   // The timer's text carries the time of the call, not of the record.
   EXPECT_EQ(sink.All, "12:03:07 : x\r\n12:03:17 : y");
+  EXPECT_EQ(host.TimerInterval(), 0);
+}
+
+TEST_F(PlugInHostTest, TimerCallsComeFromTheTimerThreadBetweenBatches) {
+  auto s = Load();
+  RecordReply(*s, 1, "x", 0, 5);
+  s->reply(1, 1, "y", 0, 0);
+  Deliver({Byte('1', dirPortA, At())});
+  // The sink is read under the pipeline's turn, as the timer writes under it.
+  const auto shown = [&] {
+    std::string all;
+    pipeline.RunExclusive([&] { all = sink.All; });
+    return all;
+  };
+  for (int i = 0; i < 2000 && shown() != "xy"; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(shown(), "xy");
+  EXPECT_EQ(s->nullCalls(), 1);
   EXPECT_EQ(host.TimerInterval(), 0);
 }
 
