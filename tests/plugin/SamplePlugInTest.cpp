@@ -3,7 +3,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cctype>
 
 #include "core/PipelineFixture.h"
 #include "plugin/PlugInHost.h"
@@ -18,6 +18,21 @@ struct TCanRecord {
   std::uint8_t Data[8];
 };
 #pragma pack(pop)
+
+// The length of "t:<seconds>.<3 digits> " at the start, 0 when it is not there.
+std::size_t TimePrefixLength(const std::string& line) {
+  const auto digits = [&line](std::size_t from) {
+    std::size_t at = from;
+    while (at < line.size() && std::isdigit(static_cast<unsigned char>(line[at]))) ++at;
+    return at - from;
+  };
+  if (line.rfind("t:", 0) != 0) return 0;
+  const std::size_t seconds = digits(2);
+  const std::size_t dot = 2 + seconds;
+  if (seconds == 0 || dot >= line.size() || line[dot] != '.' || digits(dot + 1) != 3) return 0;
+  const std::size_t blank = dot + 4;
+  return blank < line.size() && line[blank] == ' ' ? blank + 1 : 0;
+}
 
 class SamplePlugInTest : public ::testing::Test {
  protected:
@@ -36,10 +51,10 @@ class SamplePlugInTest : public ::testing::Test {
   std::string CanLine(TCanRecord record, const char* input = "") {
     const char* out = nullptr;
     const std::int32_t length = convertCan(&record, input, &out, 0);
-    std::string line(out, static_cast<std::size_t>(length));
-    std::smatch prefix;
-    EXPECT_TRUE(std::regex_search(line, prefix, std::regex("^t:[0-9]+\\.[0-9]{3} "))) << line;
-    return line.substr(static_cast<std::size_t>(prefix.length(0)));
+    const std::string line(out, static_cast<std::size_t>(length));
+    const std::size_t end = TimePrefixLength(line);
+    EXPECT_NE(end, 0u) << line;
+    return line.substr(end);
   }
   // The frame counter the next frame shows.
   std::string NextCounter() {
