@@ -5,7 +5,9 @@
 #include <QLineEdit>
 
 #include "WindowTestSupport.h"
+#include "core/ErrorLogFile.h"
 #include "core/Startup.h"
+#include "core/TempDir.h"
 
 namespace {
 QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
@@ -63,4 +65,33 @@ TEST_F(PlugInWindowTest, CancelledDialogLeavesThePlugInOff) {
   EXPECT_EQ(DllName(), QStringLiteral("window_test_plugin.so"));
   EXPECT_FALSE(Check("chkUsePlugin")->isChecked());
   EXPECT_FALSE(frm->PlugIn().Loaded());
+}
+
+// Two runs over one start directory: the plug-in in use at exit is loaded
+// again at the next start, from section PlugIn.
+TEST(PlugInWindowRestart, PlugInInUseAtExitIsLoadedAtTheNextStart) {
+  TTempDir work;
+  TErrorLogFile errorLog;
+  TStartupOptions options;
+  options.StartDir = work.Path().string();
+  options.ErrorLog = &errorLog;
+  const QString plugIn = QStringLiteral(TAMARIK_TEST_PLUGINS "/scripted_v30.so");
+  {
+    TStartup startup(options);
+    TFrmMain frm(nullptr, &startup);
+    frm.PlugInDialog() = [plugIn](const QString&) { return plugIn; };
+    frm.findChild<QPushButton*>(QStringLiteral("BtnLoadDll"))->click();
+    ASSERT_TRUE(frm.PlugIn().Loaded());
+    frm.close();
+  }
+  const std::string ini = TTempDir::Read(work.File("Tamarik.ini"));
+  EXPECT_NE(ini.find("[PlugIn]\r\nDllName=" + plugIn.toStdString() + "\r\nAktiv=1\r\n"), std::string::npos) << ini;
+  {
+    TStartup startup(options);
+    TFrmMain frm(nullptr, &startup);
+    EXPECT_TRUE(frm.findChild<QCheckBox*>(QStringLiteral("chkUsePlugin"))->isChecked());
+    EXPECT_TRUE(frm.PlugIn().Loaded());
+    EXPECT_EQ(frm.findChild<QLabel*>(QStringLiteral("lbPlugInVersion"))->text(), QStringLiteral("Version: 3.0\nScripted"));
+    frm.close();
+  }
 }
