@@ -119,7 +119,14 @@ void TReceivePipeline::RxData(TSerialThreadOut& sender) {
   RxData(sender.Ring(), sender.BatchStart, sender.BatchCount);
 }
 
+void TReceivePipeline::RunExclusive(const std::function<void()>& fn) {
+  std::lock_guard render(renderLock_);
+  TakeOptionsSnapshot();
+  fn();
+}
+
 void TReceivePipeline::RxData(const ReceiveRing& ring, int batchStart, int batchCount) {
+  std::lock_guard render(renderLock_);
   TakeOptionsSnapshot();
   if ((opt_.UsbModeSelected && UsbError.load()) || AppClosing.load() || batchCount <= 0) return;
   {
@@ -163,8 +170,12 @@ void TReceivePipeline::RenderBatch(const ReceiveRing& ring, int batchStart, int 
   }
   if (opt_.chkSound) soundCount_.fetch_add(1);
 
+  TBatchRenderer* renderer = opt_.chkUsePlugin ? batchRenderer_.load() : nullptr;
   if (DebugMode.load()) {
     RxData_Debug(ring, batchStart, batchCount);
+  } else if (renderer && renderer->Active()) {
+    // A plug-in renders; the relay stage above has passed every byte on.
+    renderer->RenderBatch(*this, ring, batchStart, batchCount);
   } else {
     batching_ = true;
     try {

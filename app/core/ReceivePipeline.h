@@ -20,6 +20,18 @@
 
 class ReceiveRing;
 class TSerialThreadOut;
+class TReceivePipeline;
+
+// A stage that renders whole batches in place of the record handlers (the
+// conversion plug-in), used while chkUsePlugin is set.
+class TBatchRenderer {
+ public:
+  virtual ~TBatchRenderer() = default;
+  // False while it has nothing to render with; the records are then rendered
+  // as usual, so nothing received goes unseen.
+  virtual bool Active() const = 0;
+  virtual void RenderBatch(TReceivePipeline& pipeline, const ReceiveRing& ring, int batchStart, int batchCount) = 0;
+};
 
 struct TTimeDifference {
   double Days = 0.0;
@@ -69,6 +81,23 @@ class TReceivePipeline {
   std::uint64_t SkippedRecords(std::uint8_t recType) const;
   // Bytes the relay had to drop because a port took no more.
   std::uint64_t RelayDropped() const { return relay_.DroppedTotal(); }
+
+  // Set before the consumer runs, or after it stopped.
+  void SetBatchRenderer(TBatchRenderer* renderer) { batchRenderer_.store(renderer); }
+  // Runs fn with the line state to itself, between batches (a renderer's
+  // own timer). Never from the window thread: a batch may wait for it.
+  void RunExclusive(const std::function<void()>& fn);
+
+  // --- consumer thread, or inside RunExclusive: a batch renderer's access ---
+  const TRxOptions& RenderOptions() const { return opt_; }
+  void SetLineState(int chars, bool open, TColor color) {
+    lineChars_ = chars;
+    lineOpen_ = open;
+    lineColor_ = color;
+  }
+  void SetLastRec(const TSeriellData& r) { lastRec_ = r; }
+  // Straight to the trace and the online log.
+  void EmitRun(std::string_view text, TColor color) { EmitNow(text, color); }
 
   // --- consumer thread ---
   void RxData(TSerialThreadOut& sender);
@@ -133,6 +162,8 @@ class TReceivePipeline {
   void BuildPlainTable();
 
   TTraceSink& trace_;
+  std::atomic<TBatchRenderer*> batchRenderer_{nullptr};
+  std::mutex renderLock_;  // one batch, or one RunExclusive, at a time
   std::atomic<TStreamSink*> stream_;
   std::atomic<TRawSink*> raw_{nullptr};
   TRelayStage relay_;

@@ -12,6 +12,8 @@
 #include "headless/AnsiTerminal.h"
 #include "headless/HeadlessLogs.h"
 #include "net/RemoteCoupling.h"
+#include "plugin/PlugInHost.h"
+#include "plugin/PlugInSettings.h"
 #include "serial/DemoLink.h"
 #include "serial/InterfacePorts.h"
 #include "core/SerialThreadOut.h"
@@ -68,6 +70,8 @@ class THeadlessApp {
   TReceivePipeline& Pipeline() { return pipeline_; }
   // The sound rule switched the sound off (the setting to store at exit).
   bool SoundSwitchedOff() const { return soundSwitchedOff_; }
+  // The plug-in (HeadlessPlugIn.cpp): loaded when the settings say it is in use.
+  bool StartPlugInFromSettings(const TPlugInSettings& settings);
 
  private:
   void Drain();
@@ -99,4 +103,5 @@ class THeadlessApp {
   std::unique_ptr<TInterfacePorts> interface_;  // after the consumer: closed before it stops
   std::unique_ptr<QCoreApplication> qtApp_;  // for the sockets, when nobody else made one
   std::unique_ptr<TRemoteCoupling> coupling_;
+  std::unique_ptr<TPlugInHost> plugIn_;          // after the consumer: goes before the pipeline
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/AboutText.h"
+#include "core/IniFile.h"
 #include "core/Language.h"
 #include "core/LocaleLanguage.h"
 #include "core/TextIds.h"
@@ -89,6 +90,7 @@ int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& co
     UseStoredCoupling(startup.Startup(), options);
     THeadlessApp app(options);
     app.StartLogsFromSettings(values);
+    app.StartPlugInFromSettings(ReadPlugInSettings(*startup.Startup().Settings().Ini()));
     status = app.Run();
     if (app.SoundSwitchedOff()) values.FrmMain.chkSound = false;
   }

@@ -37,6 +37,7 @@ TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)
   ConnectTrace();
   ConnectTimeOptions();
   SetupLogs();
+  SetupPlugIn();
   ConnectHelp();
   sdlgFileName_ = QDir::currentPath() + QStringLiteral("/Tamarik.txt");
 

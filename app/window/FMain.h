@@ -25,6 +25,8 @@
 #include "core/Shutdown.h"
 #include "core/SerialThreadOut.h"
 #include "core/TraceStatusLines.h"
+#include "plugin/PlugInHost.h"
+#include "plugin/PlugInSettings.h"
 
 namespace Ui {
 class FrmMain;
@@ -375,4 +377,30 @@ class TFrmMain : public QMainWindow {
   void TcpModeChanged();
   // Last: it holds the ring of the consumer and goes before it.
   std::unique_ptr<TRemoteCoupling> coupling_;
+
+  // --- Conversion plug-in (FMain_PlugIn.cpp): the group grpPlugIn ---
+ public:
+  TPlugInHost& PlugIn() { return *plugIn_; }
+  // The open dialog: returns the chosen file, empty when cancelled. Tests
+  // put their own choice in place.
+  std::function<QString(const QString& proposed)>& PlugInDialog() { return plugInDialog_; }
+
+ public slots:
+  void chkUsePluginClick();
+  void BtnLoadDllClick();
+  void btnPlugInParamClick();
+
+ private:
+  void SetupPlugIn();
+  void ApplyPlugInSettings();
+  void StorePlugInSettings();
+  void ReadPlugInOptions(TRxOptions& rx) const;
+  void ShowPlugInParamButton();
+  void ShowPlugInError(const QString& message);
+
+  TPlugInSettings plugInSettings_;
+  std::function<QString(const QString&)> plugInDialog_;
+  bool plugInErrorShowing_ = false;
+  // After the consumer: goes first, while the pipeline still stands.
+  std::unique_ptr<TPlugInHost> plugIn_;
 };

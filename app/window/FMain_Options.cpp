@@ -38,6 +38,7 @@ void TFrmMain::PublishRxOptions() {
   ReadTraceOptions(rx);
   ReadDataOptions(rx);
   ReadLogOptions(rx);
+  ReadPlugInOptions(rx);
   pipeline_.SetOptions(rx);
 }
 

@@ -50,6 +50,7 @@ void TFrmMain::ApplySettings() {
 
   sdlgFileName_ = QString::fromStdString(f.SDlg_FileName);
   ApplyLogSettings(v);
+  ApplyPlugInSettings();
   PublishRxOptions();
 }
 
@@ -78,6 +79,7 @@ void TFrmMain::StoreSettings() {
   v.Log.chkLogBegrenzen = uiZeit_->chkLogBegrenzen->isChecked();
   StoreDataSettings();
   StoreLogSettings(v);
+  StorePlugInSettings();
   StoreInterfaceSettings();
 }
 

@@ -277,7 +277,7 @@ constexpr TTextEntry Entries[] = {
     {3142, "Åbn plug-in"},
     {3143, "Parametre"},
     {3643, "Åbner plug-in'ens indstillinger"},
-    {3451, "Biblioteker|*.dll"},
+    {3451, "Biblioteker|*.so"},
     {3452, "Fejl i plug-in!"},
 
     // CAN page

@@ -277,7 +277,7 @@ constexpr TTextEntry Entries[] = {
     {1142, "Öffne PlugIn"},
     {1143, "Parameter"},
     {1643, "Öffnet die Einstellungen des PlugIns"},
-    {1451, "DLL's|*.dll"},
+    {1451, "Bibliotheken|*.so"},
     {1452, "Error in PlugIn!"},
 
     // CAN page

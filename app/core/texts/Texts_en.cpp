@@ -277,7 +277,7 @@ constexpr TTextEntry Entries[] = {
     {2142, "Open plug-in"},
     {2143, "Parameters"},
     {2643, "Opens the settings of the plug-in"},
-    {2451, "Libraries|*.dll"},
+    {2451, "Libraries|*.so"},
     {2452, "Error in plug-in!"},
 
     // CAN page

@@ -277,7 +277,7 @@ constexpr TTextEntry Entries[] = {
     {5142, "Ouvrir un plug-in"},
     {5143, "Paramètres"},
     {5643, "Ouvre les réglages du plug-in"},
-    {5451, "Bibliothèques|*.dll"},
+    {5451, "Bibliothèques|*.so"},
     {5452, "Erreur dans le plug-in !"},
 
     // CAN page

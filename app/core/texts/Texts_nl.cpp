@@ -277,7 +277,7 @@ constexpr TTextEntry Entries[] = {
     {4142, "Plug-in openen"},
     {4143, "Parameters"},
     {4643, "Opent de instellingen van de plug-in"},
-    {4451, "Bibliotheken|*.dll"},
+    {4451, "Bibliotheken|*.so"},
     {4452, "Fout in plug-in!"},
 
     // CAN page
