@@ -151,7 +151,10 @@ bool TSendRoutine::DatenSenden(bool TargetB, std::string_view Text, bool AddCR, 
 bool TSendRoutine::SendSerial(const TConfig& config, bool targetB, const std::string& bytes, bool waitDone,
                               bool breakFirst, const TSendWait& wait) {
   const TSendRoute route = SerialSendRoute(config.WorkMode, targetB, config.PortA, config.PortB);
-  if (route.Port == nullptr) return false;
+  if (route.Port == nullptr) {
+    if (config.WorkMode == 300) return false;  // the coupling has no port B
+    throw std::runtime_error(GetText(TextId::MsgSendPortClosed) + (targetB ? " B" : " A"));
+  }
   TSendPort& port = *route.Port;
   // A closed port would swallow the bytes; say so instead of echoing them.
   if (!port.Opened()) throw std::runtime_error(GetText(TextId::MsgSendPortClosed) + " " + port.Name());

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/AppFlags.h"
 #include "core/ErrorReport.h"
 #include "core/SendData.h"
 

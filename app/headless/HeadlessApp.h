@@ -9,6 +9,7 @@
 #include "core/RunQueue.h"
 #include "headless/AnsiTerminal.h"
 #include "headless/HeadlessLogs.h"
+#include "headless/HeadlessSend.h"
 #include "serial/DemoLink.h"
 #include "serial/InterfacePorts.h"
 #include "serial/SerialThreadOut.h"
@@ -26,6 +27,9 @@ struct THeadlessOptions {
   // command line; the receive options the file holds for the trace.
   std::optional<TInterfaceRequest> Stored;
   bool chkSound = false, chkCTSDSR = true, chkError = true;
+  // Lines typed on standard input go to the link.
+  THeadlessSendOptions Send;
+  int SendInput = 0;  // the descriptor typed lines come from; -1: none
 };
 
 class TStartup;
@@ -51,6 +55,7 @@ class THeadlessApp {
   bool OpenPorts();
   bool OpenStoredPorts();
   void ClosePorts();
+  void StartTyping();
 
   THeadlessOptions options_;
   TRunQueue queue_;
@@ -63,4 +68,5 @@ class THeadlessApp {
   std::vector<TTextRun> runs_;
   THeadlessLogs logs_{pipeline_};
   std::unique_ptr<TInterfacePorts> interface_;  // after the consumer: closed before it stops
+  std::unique_ptr<THeadlessSend> send_;          // stopped before the ports close
 };

@@ -25,7 +25,7 @@ bool ToFlow(const std::string& text, eFlowControl& flow) {
 
 const char* HeadlessUsage() {
   return "tamarik [--headless] [--demo] [--seconds N]\n"
-         "        [--mode N] [--port-a NAME] [--port-b NAME] [--baud N] [--flow none|xon|rtscts|dtrdsr]\n"
+         "        [--mode N] [--port-a NAME] [--port-b NAME] [--baud N] [--flow none|xon|rtscts|dtrdsr] [--send-b]\n"
          "  --headless     trace in the terminal, no window\n"
          "  --demo         simulated PC and controller on pseudo-terminals (the default)\n"
          "  --seconds N    end after N seconds (headless)\n"
@@ -34,7 +34,8 @@ const char* HeadlessUsage() {
          "  --port-a NAME  port A (PC side) below /dev: ttyUSB0, pts/3\n"
          "  --port-b NAME  port B (controller side)\n"
          "  --baud N       bits per second (9600)\n"
-         "  --flow F       flow control in mode 200 (none)";
+         "  --flow F       flow control in mode 200 (none)\n"
+         "  --send-b       lines typed on standard input go to port B (default port A)";
 }
 
 THeadlessCommandLine ParseHeadlessCommandLine(const std::vector<std::string>& args, bool hasDisplay) {
@@ -73,6 +74,8 @@ THeadlessCommandLine ParseHeadlessCommandLine(const std::vector<std::string>& ar
       if (needValue() && (!ToInt(value, o.Baudrate) || o.Baudrate <= 0)) cl.Error = "--baud: not a rate: " + value;
     } else if (arg == "--flow") {
       if (needValue() && !ToFlow(value, o.FlowMode)) cl.Error = "--flow: none, xon, rtscts or dtrdsr";
+    } else if (arg == "--send-b") {
+      o.Send.TargetB = true;
     } else if (arg == "--help" || arg == "/?" || arg == "?") {
       cl.Help = true;
     }

@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "core/AboutText.h"
+#include "core/IniFile.h"
 #include "core/Language.h"
+#include "core/SendSettings.h"
 #include "core/TextIds.h"
 
 THeadlessStartup::THeadlessStartup(const std::vector<std::string>& args) {
@@ -56,6 +58,12 @@ int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& co
     // Ports stored by the interface page apply unless the command line names some.
     THeadlessOptions options = commandLine;
     UseStoredInterface(startup.Startup(), demoAsked, options);
+    // Typed lines end as the send dialog's boxes say.
+    if (const auto ini = startup.Startup().Settings().Ini()) {
+      const TSendFormSettings form = ReadSendSettings(*ini).Form;
+      options.Send.AddCR = form.chkCRAdd_Checked;
+      options.Send.AddLF = form.chkLFAdd_Checked;
+    }
     THeadlessApp app(options);
     app.StartLogsFromSettings(startup.Startup().Settings().Values());
     status = app.Run();

@@ -10,7 +10,11 @@
 #include "core/Startup.h"
 #include "core/Language.h"
 #include "ui_FMain.h"
+#include "core/SendData.h"
+#include "core/SendSettings.h"
 #include "serial/InterfacePorts.h"
+#include "serial/SerialSendPort.h"
+#include "window/fSend.h"
 #include "ui_TabSchnittstelle.h"
 #include "ui_TabTamarik.h"
 #include "ui_TabZeit.h"
@@ -32,6 +36,7 @@ TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)
   BuildPages();
   BuildStatusBar();
   BuildTracePopup();
+  SetupSend();
   ConnectPageButtons();
   ConnectTrace();
   ConnectTimeOptions();

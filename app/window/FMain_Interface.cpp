@@ -173,6 +173,7 @@ void TFrmMain::SetIcon(int picture) {
   u.chkFlowSignalsDTRB->setVisible(ssbShown);
   spBaudClick();
   PublishRxOptions();
+  UpdateSendEntry();
 }
 
 void TFrmMain::BaudList(int kind) {

@@ -104,6 +104,7 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
 void TFrmMain::FormClose() {
   if (formClosed_) return;
   formClosed_ = true;
+  StopSending();
   ports_->CloseAll();
   if (startup_ == nullptr) {
     AppClosing.store(true);
