@@ -98,7 +98,26 @@ bool THeadlessApp::OpenPorts() {
   return true;
 }
 
+void THeadlessApp::StartTyping() {
+  if (options_.SendInput < 0) return;
+  TSeriell* a = portA_.get();
+  TSeriell* b = portB_.get();
+  int mode = options_.WorkMode;
+  if (interface_) {
+    a = &interface_->PortA();
+    b = &interface_->PortB();
+    mode = options_.Stored->WorkMode;
+  } else if (demo_) {
+    a = &demo_->PortA();
+    b = &demo_->PortB();
+    mode = 200;
+  }
+  send_ = std::make_unique<THeadlessSend>(pipeline_, options_.Send);
+  send_->Start(mode, a, b, options_.SendInput);
+}
+
 void THeadlessApp::ClosePorts() {
+  if (send_) send_->Stop();
   pipeline_.SetRelayPorts(nullptr, nullptr);
   if (interface_) interface_->CloseAll();
   if (portA_) portA_->SetActive(false);
@@ -167,6 +186,7 @@ int THeadlessApp::Run() {
     return 1;
   }
   ShowStartLine();
+  StartTyping();
   const auto started = std::chrono::steady_clock::now();
   auto nextTick = started + std::chrono::seconds(1);
   while (stopSignal.load() == 0) {

@@ -14,6 +14,7 @@
 #include "net/RemoteCoupling.h"
 #include "plugin/PlugInHost.h"
 #include "plugin/PlugInSettings.h"
+#include "headless/HeadlessSend.h"
 #include "serial/DemoLink.h"
 #include "serial/InterfacePorts.h"
 #include "core/SerialThreadOut.h"
@@ -40,6 +41,9 @@ struct THeadlessOptions {
   bool CouplingWanted = false;  // the program sets it; tests of other parts leave the network alone
   std::string Peer;
   int TcpPort = 0;
+  // Lines typed on standard input go to the link.
+  THeadlessSendOptions Send;
+  int SendInput = 0;  // the descriptor typed lines come from; -1: none
 };
 
 class TStartup;
@@ -87,6 +91,7 @@ class THeadlessApp {
   bool StartViewer();
   void StopCoupling();
   void TurnEventLoop(int ms);
+  void StartTyping();
 
   THeadlessOptions options_;
   TRunQueue queue_;
@@ -104,4 +109,5 @@ class THeadlessApp {
   std::unique_ptr<QCoreApplication> qtApp_;  // for the sockets, when nobody else made one
   std::unique_ptr<TRemoteCoupling> coupling_;
   std::unique_ptr<TPlugInHost> plugIn_;          // after the consumer: goes before the pipeline
+  std::unique_ptr<THeadlessSend> send_;          // stopped before the ports close
 };

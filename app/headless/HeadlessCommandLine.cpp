@@ -25,7 +25,7 @@ bool ToFlow(const std::string& text, eFlowControl& flow) {
 
 const char* HeadlessUsage() {
   return "Usage: tamarik [--headless] [--demo] [--seconds N]\n"
-         "               [--mode N] [--port-a NAME] [--port-b NAME] [--baud N] [--flow none|xon|rtscts|dtrdsr]\n"
+         "               [--mode N] [--port-a NAME] [--port-b NAME] [--baud N] [--flow none|xon|rtscts|dtrdsr] [--send-b]\n"
          "               [--peer HOST] [--tcp-port N]\n"
          "               [/ERRLOG] [/DEBUGMODE] [/TCPOFF] [/?]\n"
          "  -h, --help     print these options and end\n"
@@ -43,6 +43,7 @@ const char* HeadlessUsage() {
          "  --flow F       flow control in mode 200 (none)\n"
          "  --peer HOST    the other instance's address or name (edIP_Text)\n"
          "  --tcp-port N   the coupling's port (TCP_Port, 5839)\n"
+         "  --send-b       lines typed on standard input go to port B (default port A)\n"
          "  /ERRLOG        error log TamarikErr.log in the working folder\n"
          "  /DEBUGMODE     record dumps instead of the trace\n"
          "  /TCPOFF        TCP coupling off\n"
@@ -91,6 +92,8 @@ THeadlessCommandLine ParseHeadlessCommandLine(const std::vector<std::string>& ar
     } else if (arg == "--tcp-port") {
       if (needValue() && (!ToInt(value, o.TcpPort) || o.TcpPort < 1 || o.TcpPort > 65535))
         cl.Error = "--tcp-port: not a port number: " + value;
+    } else if (arg == "--send-b") {
+      o.Send.TargetB = true;
     } else if (arg == "--help" || arg == "-h") {
       cl.Help = true;
     } else if (arg == "--version") {

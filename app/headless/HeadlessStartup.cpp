@@ -6,6 +6,7 @@
 #include "core/IniFile.h"
 #include "core/Language.h"
 #include "core/LocaleLanguage.h"
+#include "core/SendSettings.h"
 #include "core/TextIds.h"
 #include "headless/AnsiTerminal.h"
 
@@ -88,6 +89,12 @@ int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& co
     UseStoredInterface(startup.Startup(), demoAsked, options);
     UseStoredTraceSettings(startup.Startup(), options);
     UseStoredCoupling(startup.Startup(), options);
+    // Typed lines end as the send dialog's boxes say.
+    if (const auto ini = startup.Startup().Settings().Ini()) {
+      const TSendFormSettings form = ReadSendSettings(*ini).Form;
+      options.Send.AddCR = form.chkCRAdd_Checked;
+      options.Send.AddLF = form.chkLFAdd_Checked;
+    }
     THeadlessApp app(options);
     app.StartLogsFromSettings(values);
     app.StartPlugInFromSettings(ReadPlugInSettings(*startup.Startup().Settings().Ini()));

@@ -11,7 +11,11 @@
 #include "net/RemoteCoupling.h"
 #include "core/Language.h"
 #include "ui_FMain.h"
+#include "core/SendData.h"
+#include "core/SendSettings.h"
 #include "serial/InterfacePorts.h"
+#include "serial/SerialSendPort.h"
+#include "window/fSend.h"
 #include "ui_TabSchnittstelle.h"
 #include "ui_TabTamarik.h"
 #include "ui_TabZeit.h"
@@ -33,6 +37,7 @@ TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)
   BuildPages();
   BuildStatusBar();
   BuildTracePopup();
+  SetupSend();
   ConnectPageButtons();
   ConnectTrace();
   ConnectTimeOptions();

@@ -403,4 +403,29 @@ class TFrmMain : public QMainWindow {
   bool plugInErrorShowing_ = false;
   // After the consumer: goes first, while the pipeline still stands.
   std::unique_ptr<TPlugInHost> plugIn_;
+  // --- Sending (FMain_Send.cpp): the send routine, the trace's menu entry
+  // popDatenSenden and the send dialog ---
+ public:
+  // The one routine that sends to the link (see core/SendData.h).
+  bool DatenSenden(bool TargetB, std::string_view Text, bool AddCR, bool AddLF, bool Raw, bool WaitDone,
+                   bool BreakOrRtr, int RtrLength);
+  class TSendRoutine& SendRoutine() { return *sendRoutine_; }
+  bool CanSendData() const;
+  class TfrmSend* frmSend() const { return frmSend_; }
+  QAction* popDatenSendenAction() const { return popDatenSenden; }
+  void popDatenSendenClick();
+
+ private:
+  void SetupSend();
+  // The interface page changed: the menu entry and the routine follow.
+  void UpdateSendEntry();
+  // Closing: a running file send ends before the ports close.
+  void StopSending();
+
+  std::unique_ptr<class TSendRoutine> sendRoutine_;
+  std::unique_ptr<class TSerialSendPort> sendPortA_;
+  std::unique_ptr<class TSerialSendPort> sendPortB_;
+  std::unique_ptr<struct TSendSettings> storedSend_;
+  class TfrmSend* frmSend_ = nullptr;  // a child of the window
+  QAction* popDatenSenden = nullptr;
 };

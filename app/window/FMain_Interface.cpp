@@ -177,6 +177,7 @@ void TFrmMain::SetIcon(int picture) {
   grpIPentferntEinstellen();
   TcpModeChanged();
   PublishRxOptions();
+  UpdateSendEntry();
 }
 
 void TFrmMain::BaudList(int kind) {

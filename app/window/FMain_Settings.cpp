@@ -114,6 +114,7 @@ void TFrmMain::FormClose() {
     shutdown_ = std::make_unique<TShutdown>(*startup_);
     shutdown_->BeginClose();
   }
+  StopSending();
   ports_->CloseAll();
   StopTcp();
   if (startup_ == nullptr) {
