@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 
 #include "core/CodePages.h"
@@ -12,8 +11,22 @@ namespace {
 // and line ends are taken out ("" when none): C0, DEL, C1, or a byte that is
 // no UTF-8 (which a terminal may take for C1).
 std::string FirstControl(const std::string& out) {
-  static const std::regex own("\x1b\\[(38;2;[0-9]{1,3};[0-9]{1,3};[0-9]{1,3}|0)m");
-  const std::string rest = std::regex_replace(out, own, "");
+  std::string rest;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    // The writer's own: ESC [ 0 m and ESC [ 38;2;r;g;b m.
+    if (out.compare(i, 4, "\x1b[0m") == 0) {
+      i += 3;
+      continue;
+    }
+    if (out.compare(i, 7, "\x1b[38;2;") == 0) {
+      const std::size_t end = out.find('m', i);
+      if (end != std::string::npos && out.find_first_not_of("0123456789;", i + 7) == end) {
+        i = end;
+        continue;
+      }
+    }
+    rest += out[i];
+  }
   for (std::size_t i = 0; i < rest.size();) {
     const auto c = static_cast<unsigned char>(rest[i]);
     if (c == '\n' || (c >= 0x20 && c < 0x7F)) {

@@ -3,7 +3,6 @@
 // start, the demo's own presets).
 #include <gtest/gtest.h>
 
-#include <regex>
 
 #include "ProgramRun.h"
 #include "core/IniFile.h"
@@ -18,15 +17,35 @@ TProgramResult RunDemo(const TTempDir& work, const char* seconds = "1") {
 
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
+bool StartsWith(const std::string& text, const std::string& start) { return text.compare(0, start.size(), start) == 0; }
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+bool Digit(char c) { return c >= '0' && c <= '9'; }
+
+// A line of its own that ends in a time and ": " ("… 08:10:27: ").
+bool HasDateEntry(const std::string& text) {
+  std::size_t from = 0;
+  for (std::size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1) {
+    const std::string line = text.substr(from, end - from);
+    const std::size_t n = line.size();
+    if (n >= 12 && Digit(line[0]) && EndsWith(line, ": ") && line[n - 5] == ':' && line[n - 8] == ':' &&
+        Digit(line[n - 3]) && Digit(line[n - 4]) && Digit(line[n - 6]) && Digit(line[n - 9]))
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 TEST(HeadlessDemo, FirstStartBringsThePresetsWhichAreStoredAndTheStartLineNamesTheDemo) {
   TTempDir work;
   const TProgramResult first = RunDemo(work);
   ASSERT_EQ(first.ExitStatus, 0) << first.Err;
-  EXPECT_TRUE(std::regex_match(FirstLine(first.Out),
-                               std::regex("Mode 200: port A pts/[0-9]+, port B pts/[0-9]+, 115200 Bd \\(demo\\)")))
-      << first.Out;
+  const std::string startLine = FirstLine(first.Out);
+  EXPECT_TRUE(StartsWith(startLine, "Mode 200: port A pts/")) << first.Out;
+  EXPECT_NE(startLine.find(", port B pts/"), std::string::npos) << first.Out;
+  EXPECT_TRUE(EndsWith(startLine, ", 115200 Bd (demo)")) << first.Out;
   EXPECT_NE(first.Out.find("> von PC : "), std::string::npos) << first.Out;
   const TIniFile stored(work.File("Tamarik.ini"));
   EXPECT_TRUE(stored.ReadBool("FrmMain", "chkTextBegin_Checked", false));
@@ -43,8 +62,7 @@ TEST(HeadlessDemo, AnExistingFileRulesTheTraceAndItsPeriodicDateEntry) {
   const TProgramResult run = RunDemo(work, "1.5");
   ASSERT_EQ(run.ExitStatus, 0) << run.Err;
   EXPECT_EQ(run.Out.find("von PC"), std::string::npos) << run.Out;
-  // Hexadecimal page: the demo's text shows as hex pairs.
-  EXPECT_TRUE(std::regex_search(run.Out, std::regex("([0-9A-F]{2} ){4}"))) << run.Out;
-  // The date entry: a line of its own, date and time followed by ": ".
-  EXPECT_TRUE(std::regex_search(run.Out, std::regex("\\n[0-9][^\\n]* [0-9]{2}:[0-9]{2}:[0-9]{2}: \\n"))) << run.Out;
+  // Hexadecimal page: the demo's first byte, STX, shows as "02 ".
+  EXPECT_NE(run.Out.find("\n02 "), std::string::npos) << run.Out;
+  EXPECT_TRUE(HasDateEntry(run.Out)) << run.Out;
 }
