@@ -252,8 +252,8 @@ inline constexpr int ODlg = 1306;
 inline constexpr int ODlgFilter = 1307;  // "Alle Dateien", followed by "|*.*"
 inline constexpr int MsgWrongCanId = 1440;
 inline constexpr int SendLabel3 = 1305;  // "ms" after edWartAfterLine
-inline constexpr int MsgUsbSendNotAvailable = 1496;
-inline constexpr int MsgSendPortClosed = 1497;  // followed by the port's name
+inline constexpr int MsgUsbSendNotAvailable = 1465;
+inline constexpr int MsgSendPortClosed = 1466;  // followed by the port's name
 
 // AVR programmer dialog
 inline constexpr int ProgAtmelCaption = 1441;

@@ -388,8 +388,8 @@ constexpr TTextEntry Entries[] = {
     {3306, "Send fil"},
     {3307, "Alle filer"},
     {3440, "Forkert CAN-id!"},
-    {3496, "Afsendelse via USB-hardwaren er endnu ikke tilgængelig; intet sendt."},
-    {3497, "Intet sendt, porten er ikke åben:"},
+    {3465, "Afsendelse via USB-hardwaren er endnu ikke tilgængelig; intet sendt."},
+    {3466, "Intet sendt, porten er ikke åben:"},
 
     // AVR programmer dialog
     {3441, "Programmér Atmel-chip"},

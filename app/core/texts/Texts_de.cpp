@@ -388,8 +388,8 @@ constexpr TTextEntry Entries[] = {
     {1306, "Datei senden"},
     {1307, "Alle Dateien"},
     {1440, "Wrong CAN-ID!"},
-    {1496, "Senden über die USB-Hardware ist noch nicht verfügbar; nichts gesendet."},
-    {1497, "Nichts gesendet, die Schnittstelle ist nicht geöffnet:"},
+    {1465, "Senden über die USB-Hardware ist noch nicht verfügbar; nichts gesendet."},
+    {1466, "Nichts gesendet, die Schnittstelle ist nicht geöffnet:"},
 
     // AVR programmer dialog
     {1441, "Atmel Chip programmieren"},

@@ -388,8 +388,8 @@ constexpr TTextEntry Entries[] = {
     {2306, "Send file"},
     {2307, "All files"},
     {2440, "Wrong CAN ID!"},
-    {2496, "Sending through the USB hardware is not available yet; nothing was sent."},
-    {2497, "Nothing sent, the port is not open:"},
+    {2465, "Sending through the USB hardware is not available yet; nothing was sent."},
+    {2466, "Nothing sent, the port is not open:"},
 
     // AVR programmer dialog
     {2441, "Program Atmel chip"},

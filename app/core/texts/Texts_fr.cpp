@@ -388,8 +388,8 @@ constexpr TTextEntry Entries[] = {
     {5306, "Envoyer un fichier"},
     {5307, "Tous les fichiers"},
     {5440, "ID CAN incorrect !"},
-    {5496, "L'envoi par le matériel USB n'est pas encore disponible ; rien n'a été envoyé."},
-    {5497, "Rien n'a été envoyé, le port n'est pas ouvert :"},
+    {5465, "L'envoi par le matériel USB n'est pas encore disponible ; rien n'a été envoyé."},
+    {5466, "Rien n'a été envoyé, le port n'est pas ouvert :"},
 
     // AVR programmer dialog
     {5441, "Programmer une puce Atmel"},

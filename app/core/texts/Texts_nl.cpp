@@ -388,8 +388,8 @@ constexpr TTextEntry Entries[] = {
     {4306, "Bestand verzenden"},
     {4307, "Alle bestanden"},
     {4440, "Ongeldige CAN-ID!"},
-    {4496, "Verzenden via de USB-hardware is nog niet beschikbaar; er is niets verzonden."},
-    {4497, "Niets verzonden, de poort is niet geopend:"},
+    {4465, "Verzenden via de USB-hardware is nog niet beschikbaar; er is niets verzonden."},
+    {4466, "Niets verzonden, de poort is niet geopend:"},
 
     // AVR programmer dialog
     {4441, "Atmel-chip programmeren"},
