@@ -403,4 +403,7 @@ void TReceivePipeline::ShowStatusLine(std::string_view text, bool withTime, TCol
   line += text;
   line += LineEndFor(opt, "", lastTime);
   EmitNow(line, color);
+  // The status line ended the open line: the next record starts a new one
+  // and must not end it again.
+  RequestLineReset();
 }
