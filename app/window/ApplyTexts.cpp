@@ -25,6 +25,9 @@ QList<QRadioButton*> RadioGroupItems(QGroupBox* group) {
 }  // namespace
 
 void ApplyTextsTo(QObject* object, int offset) {
+  // A control without a caption of its own may still carry a hint.
+  if (const int hint = object->property("hint").toInt(); hint >= kFirstTranslatedTag)
+    SetHint(object, Text(hint, offset));
   const int tag = TagOf(object);
   if (tag < kFirstTranslatedTag) return;
 

@@ -27,12 +27,16 @@ void FillPlainList(QListWidget* list, const std::vector<std::string>& items) {
 
 }  // namespace
 
-// The page choice as the code pages hold it (built-in and user pages).
+// The page choice as the code pages hold it (built-in and user pages); the
+// built-in pages are named in the program's language.
 void TFrmMain::ShowPageList() {
   QComboBox* box = dataUi_->daten.cbxCodeseite;
   fillingLists_ = true;
   box->clear();
-  for (const std::string& name : codePages_->PageNames()) box->addItem(QString::fromStdString(name));
+  const std::vector<std::string> names = codePages_->PageNames();
+  for (std::size_t i = 0; i < names.size(); ++i)
+    box->addItem(i < BuiltInPageCount ? Text(TextId::CodePageAscii + static_cast<int>(i))
+                                      : QString::fromStdString(names[i]));
   box->setCurrentIndex(codePages_->Selected());
   fillingLists_ = false;
   box->setEnabled(!IniReadOnly.load());

@@ -87,6 +87,7 @@ void TFrmMain::ConnectDataPages() {
   });
   connect(d.daten.cbxCodeseite, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { dataUi_->popCodeseite->popup(dataUi_->daten.cbxCodeseite->mapToGlobal(at)); });
+  connect(this, &TFrmMain::LanguageSwitched, this, [this] { ShowPageList(); });
   connect(d.mnCodeNeu, &QAction::triggered, this, &TFrmMain::mnCodeNeuClick);
   connect(d.mnCodeKopieren, &QAction::triggered, this, &TFrmMain::mnCodeKopierenClick);
   connect(d.mnCodeLoeschen, &QAction::triggered, this, &TFrmMain::mnCodeLoeschenClick);

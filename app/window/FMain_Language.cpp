@@ -22,6 +22,7 @@
 #include "window/FMain.h"
 #include "window/FitCaption.h"
 #include "window/Help.h"
+#include "window/QtTranslations.h"
 
 namespace {
 
@@ -96,6 +97,7 @@ void TFrmMain::rgrpSpracheClick() {
   LanguageSwitching = true;
   QApplication::setOverrideCursor(Qt::BusyCursor);
   Sprache = index;
+  LoadQtTranslations(index);
   Spracheinstellung(ProgramLanguage().Select(index));
   help_->SetLanguage(index);
   emit LanguageSwitched();
