@@ -1,5 +1,6 @@
 #include "serial/EventThread.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 
@@ -116,7 +117,11 @@ void TEventThread::ServeOneEvent(std::stop_token stop) {
 
   std::size_t got = 0;
   if (events & (peData | peHangup)) {
-    const int result = device.Read(raw_.data(), raw_.size(), got);
+    // Bytes the ring cannot hold stay with the device, whose buffer and
+    // flow control take over; read they would only be dropped.
+    const std::size_t room = RoomToRead(stop);
+    if (room == 0) return;
+    const int result = device.Read(raw_.data(), room, got);
     if (result != 0) {
       got = 0;
       if (IsGone(result)) {
@@ -147,6 +152,18 @@ void TEventThread::ServeOneEvent(std::stop_token stop) {
     port_.DeviceLost(EIO);
   } else if ((events & peData) && got == 0) {
     Nap(1);  // readable but nothing came: do not spin on it
+  }
+}
+
+std::size_t TEventThread::RoomToRead(std::stop_token stop) {
+  const ReceiveRing& ring = port_.Ring();
+  for (;;) {
+    // One slot more than bytes: a 0xFF held back from the last read may
+    // come out now.
+    const int free = ring.FreeSlots() - 1;
+    if (free > 0) return std::min(raw_.size(), static_cast<std::size_t>(free));
+    if (stop.stop_requested() || AppClosing.load() || !port_.Opened()) return 0;
+    Nap(1);
   }
 }
 

@@ -30,6 +30,8 @@ class TEventThread {
   void ServeOneEvent(std::stop_token stop);
   void StartSession();
   void FollowModemLines();
+  // How much to read: what the ring can take, waiting while it is full.
+  std::size_t RoomToRead(std::stop_token stop);
   // Records for decoded_[0 … n).
   void WriteRecords(std::size_t n);
 

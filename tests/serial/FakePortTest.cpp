@@ -352,3 +352,18 @@ TEST_F(SerialFakePort, ABaudRateTheDriverDoesNotTakeIsReported) {
   EXPECT_TRUE(a.Port->Opened());  // it runs, at the rate the driver chose
   a.Port->SetActive(false);
 }
+
+TEST_F(SerialFakePort, BytesTheFullRingCannotHoldWaitInTheDeviceAndNoneIsLost) {
+  TFakePort a(ring, dirPortA);
+  a.Port->SetActive(true);
+  ASSERT_TRUE(a.Fake->Settle());
+  constexpr int kBytes = ReceiveRing::Size + 3000;
+  for (int i = 0; i < kBytes; ++i) a.Fake->PushByte(static_cast<std::uint8_t>(i % 251));
+  // Nobody takes records yet: the ring fills and the rest stays unread.
+  ASSERT_TRUE(WaitFor([&] { return ring.FreeSlots() <= 1; }));
+  const auto records = TakeRecords(ring, kBytes);
+  ASSERT_EQ(records.size(), static_cast<std::size_t>(kBytes));
+  for (int i = 0; i < kBytes; ++i) ASSERT_EQ(records[i].Data[0], i % 251) << i;
+  EXPECT_EQ(ring.LostTotal(), 0u);
+  a.Port->SetActive(false);
+}
