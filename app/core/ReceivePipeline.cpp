@@ -209,7 +209,12 @@ void TReceivePipeline::RenderBatch(const ReceiveRing& ring, int batchStart, int 
       throw;
     }
     batching_ = false;
-    FlushBatch();
+    try {
+      FlushBatch();
+    } catch (...) {
+      FlushRaw();
+      throw;
+    }
     FlushRaw();
   }
   forwardBatch();

@@ -53,11 +53,6 @@ bool ReceiveRing::Put(const TSeriellData& record, bool keepTime) {
   return true;
 }
 
-int ReceiveRing::FreeSlots() const {
-  const std::uint64_t used = claimed_.load() - read_.load();
-  return used < static_cast<std::uint64_t>(Size) ? Size - static_cast<int>(used) : 0;
-}
-
 int ReceiveRing::ClaimIndex() const { return static_cast<int>(claimed_.load() % Size); }
 int ReceiveRing::CommitCount() const { return static_cast<int>(committed_.load() % Size); }
 int ReceiveRing::ReadIndex() const { return static_cast<int>(read_.load() % Size); }

@@ -40,9 +40,6 @@ class ReceiveRing {
   // sets Ready last and commits. False when the record was dropped.
   bool Put(const TSeriellData& record, bool keepTime = false);
 
-  // Slots a producer could claim now (another producer may take them first).
-  int FreeSlots() const;
-
   // Counters as the protocol names them (0 … Size-1).
   int ClaimIndex() const;
   int CommitCount() const;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -352,4 +353,56 @@ TEST_F(PipelineTest, ARunOfOneReadStopsWhereverARuleCanFire) {
   Deliver({Byte('a', dirPortA, At()), Byte('b', dirPortA, At()), Byte('\n', dirPortA, At()), Byte('c', dirPortA, At()),
            Byte('d', dirPortA, At()), faulty, lines, rest[0], rest[1], rest[2]});
   EXPECT_EQ(sink.All, "A : ab[LF]\r\nA : cde[PE][DSR-ON]f\r\nA : ghi");
+}
+
+namespace {
+
+// The trace fails once; the raw log records what it is given.
+class TFailingOnceSink : public TRecordingSink {
+ public:
+  void AppendText(std::string_view text, TColor color) override {
+    if (std::exchange(failNext, false)) throw std::runtime_error("trace failed");
+    TRecordingSink::AppendText(text, color);
+  }
+  bool failNext = true;
+};
+
+class TRawRecorder : public TRawSink {
+ public:
+  void WriteStreamDataRoh(std::string_view bytesA, std::string_view bytesB) override {
+    A += bytesA;
+    B += bytesB;
+  }
+  std::string A, B;
+};
+
+}  // namespace
+
+TEST(ReceivePipelineFault, AFailedBatchWritesItsRawBytesAtOnceAndNeverAgain) {
+  ReceiveRing ring;
+  TFailingOnceSink trace;
+  TReceivePipeline pipeline{trace};
+  TRawRecorder raw;
+  pipeline.SetRawSink(&raw);
+  pipeline.SetOptions(TRxOptions{});
+  const auto deliver = [&](std::string_view bytes) {
+    for (char c : bytes) {
+      TSeriellData r;
+      r.Count = 1;
+      r.Data[0] = static_cast<std::uint8_t>(c);
+      r.Dir = dirPortA;
+      ASSERT_TRUE(ring.Put(r));
+    }
+    int start = 0;
+    const int count = ring.ReadyBatch(start);
+    try {
+      pipeline.RxData(ring, start, count);
+    } catch (const std::runtime_error&) {
+    }
+    ring.Release(count);
+  };
+  deliver("ab");
+  EXPECT_EQ(raw.A, "ab");
+  deliver("c");
+  EXPECT_EQ(raw.A, "abc");
 }

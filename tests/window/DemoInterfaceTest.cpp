@@ -24,7 +24,7 @@ class DemoInterfaceTest : public ::testing::Test {
     TTempDir::Write(work_.File("Tamarik.ini"), "[Programm]\r\nVersion=V 2.3.2700\r\n[FrmMain]\r\nrgrpA_Checked=1\r\n"
                                                "grpSSA_ItemIndex_S=" + stored_.SlaveName() + "\r\n");
     startup_ = std::make_unique<TStartup>(
-        TStartupOptions{{}, work_.Path().string(), "", "Tamarik.chm", &errorLog_});
+        TStartupOptions{{}, work_.Path().string(), "", &errorLog_});
     frm_ = std::make_unique<TFrmMain>(nullptr, startup_.get());
     frm_->StartDemo();
     ASSERT_TRUE(frm_->DemoRunning());

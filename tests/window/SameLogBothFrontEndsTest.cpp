@@ -102,7 +102,7 @@ class SameLogBothFrontEnds : public ::testing::TestWithParam<TLogCase> {
     TTempDir dir;
     WriteIni(dir);
     TErrorLogFile errorLog;
-    TStartup startup({{}, dir.Path().string(), "", "Tamarik.chm", &errorLog});
+    TStartup startup({{}, dir.Path().string(), "", &errorLog});
     TFrmMain frm(nullptr, &startup);
     frm.show();
     QCoreApplication::processEvents();
@@ -116,7 +116,7 @@ class SameLogBothFrontEnds : public ::testing::TestWithParam<TLogCase> {
     TTempDir dir;
     WriteIni(dir);
     TErrorLogFile errorLog;
-    TStartup startup({{}, dir.Path().string(), "", "Tamarik.chm", &errorLog});
+    TStartup startup({{}, dir.Path().string(), "", &errorLog});
     THeadlessOptions options;
     UseStoredInterface(startup, false, options);
     UseStoredTraceSettings(startup, options);
