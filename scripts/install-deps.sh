@@ -7,7 +7,7 @@ PACKAGES=(
   libusb-1.0-0-dev sdcc sdcc-ucsim clang
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   socat xvfb xauth dbus
-  clang libclang-rt-dev
+  libclang-rt-dev
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
