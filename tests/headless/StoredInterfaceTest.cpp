@@ -37,16 +37,19 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
 }
 
 // Collects what arrives at a master until want is in it.
+// One look at what arrived within a short wait.
+bool ReadNow(int fd, std::string& got, const std::string& want, int waitMs = 10) {
+  char buffer[256];
+  pollfd p{fd, POLLIN, 0};
+  if (poll(&p, 1, waitMs) > 0 && (p.revents & POLLIN) != 0) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
+  }
+  return got.find(want) != std::string::npos;
+}
+
 bool ReadUntil(int fd, std::string& got, const std::string& want) {
-  return WaitUntil([&] {
-    char buffer[256];
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, 10) > 0 && (p.revents & POLLIN) != 0) {
-      const ssize_t n = ::read(fd, buffer, sizeof buffer);
-      if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
-    }
-    return got.find(want) != std::string::npos;
-  });
+  return WaitUntil([&] { return ReadNow(fd, got, want); });
 }
 
 std::string Ini(const std::string& portA, const std::string& portB) {
@@ -82,10 +85,11 @@ TEST(StoredInterfaceTest, ModeInTheLineFromTheSettingsFileRelaysAndCleansUp) {
       int rc = -1;
       std::thread runner([&] { rc = app.Run(); });
       std::string atSps, atPc;
-      // The monitor opens the ports only once it runs; repeat until relayed.
+      // The monitor opens the ports only once it runs (and drops what came
+      // before): write again until relayed, looking briefly each time.
       const bool toSps = WaitUntil([&] {
         pc.WriteAll("hello PLC\n", 10);
-        return ReadUntil(sps.Master(), atSps, "hello PLC");
+        return ReadNow(sps.Master(), atSps, "hello PLC", 200);
       });
       sps.WriteAll("answer PC\n", 10);
       const bool toPc = ReadUntil(pc.Master(), atPc, "answer PC");
