@@ -63,6 +63,9 @@ TFrmMain::~TFrmMain() {
   StopReceiving();
   ProgramLanguage().KeepFileUpToDate(IniReadOnly.load());
   if (shutdown_) shutdown_->Destroyed();
+  // The base class still hides the window and moves the focus, so a line
+  // edit reports "editing finished" after this part is gone.
+  for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
 }
 
 void TFrmMain::BuildStatusBar() {
