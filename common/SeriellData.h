@@ -4,10 +4,11 @@
 #pragma once
 
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+
+#include "LittleEndian.h"
 
 enum TSerialDirections : std::uint8_t {
   dirNone = 0,
@@ -110,61 +111,48 @@ static_assert(offsetof(TSeriellDataExchange, SubMs) == 56);
 
 using TSeriellDataBytes = std::array<std::uint8_t, 60>;
 
-namespace seriell_detail {
-template <typename T>
-inline void PutLE(std::uint8_t* at, T value) {
-  std::uint8_t raw[sizeof(T)];
-  std::memcpy(raw, &value, sizeof(T));
-  if constexpr (std::endian::native == std::endian::big)
-    for (std::size_t i = 0; i < sizeof(T); ++i) at[i] = raw[sizeof(T) - 1 - i];
-  else
-    std::memcpy(at, raw, sizeof(T));
+// Writes the record's 60 exchange bytes at `at` (padding and the first word
+// zero), straight into a packet or a plug-in's buffer.
+inline void WriteExchange(std::uint8_t* at, const TSeriellData& r) {
+  std::memset(at, 0, sizeof(TSeriellDataExchange));
+  PutLE<std::int32_t>(at + offsetof(TSeriellDataExchange, Kind), r.Kind);
+  at[offsetof(TSeriellDataExchange, RecType)] = r.RecType;
+  PutLE<std::int32_t>(at + offsetof(TSeriellDataExchange, Ready), r.Ready);
+  PutLE<std::int32_t>(at + offsetof(TSeriellDataExchange, Ident), r.Ident);
+  PutLE<std::int32_t>(at + offsetof(TSeriellDataExchange, Count), r.Count);
+  std::memcpy(at + offsetof(TSeriellDataExchange, Data), r.Data.data(), 8);
+  at[offsetof(TSeriellDataExchange, Dir)] = r.Dir;
+  PutLE<std::uint16_t>(at + offsetof(TSeriellDataExchange, LineFlags), r.LineFlags);
+  PutLE<std::uint16_t>(at + offsetof(TSeriellDataExchange, Signals), r.Signals);
+  PutLE<std::int32_t>(at + offsetof(TSeriellDataExchange, Info), r.Info);
+  PutLE<double>(at + offsetof(TSeriellDataExchange, Time), r.Time);
+  PutLE<std::int32_t>(at + offsetof(TSeriellDataExchange, SubMs), r.SubMs);
 }
-template <typename T>
-inline T GetLE(const std::uint8_t* at) {
-  std::uint8_t raw[sizeof(T)];
-  if constexpr (std::endian::native == std::endian::big)
-    for (std::size_t i = 0; i < sizeof(T); ++i) raw[i] = at[sizeof(T) - 1 - i];
-  else
-    std::memcpy(raw, at, sizeof(T));
-  T value;
-  std::memcpy(&value, raw, sizeof(T));
-  return value;
+
+// Reads 60 exchange bytes into a record in place (a ring slot).
+inline void ReadExchange(const std::uint8_t* at, TSeriellData& r) {
+  r.Kind = GetLE<std::int32_t>(at + offsetof(TSeriellDataExchange, Kind));
+  r.RecType = at[offsetof(TSeriellDataExchange, RecType)];
+  r.Ready = GetLE<std::int32_t>(at + offsetof(TSeriellDataExchange, Ready));
+  r.Ident = GetLE<std::int32_t>(at + offsetof(TSeriellDataExchange, Ident));
+  r.Count = GetLE<std::int32_t>(at + offsetof(TSeriellDataExchange, Count));
+  std::memcpy(r.Data.data(), at + offsetof(TSeriellDataExchange, Data), 8);
+  r.Dir = at[offsetof(TSeriellDataExchange, Dir)];
+  r.LineFlags = GetLE<std::uint16_t>(at + offsetof(TSeriellDataExchange, LineFlags));
+  r.Signals = GetLE<std::uint16_t>(at + offsetof(TSeriellDataExchange, Signals));
+  r.Info = GetLE<std::int32_t>(at + offsetof(TSeriellDataExchange, Info));
+  r.Time = GetLE<double>(at + offsetof(TSeriellDataExchange, Time));
+  r.SubMs = GetLE<std::int32_t>(at + offsetof(TSeriellDataExchange, SubMs));
 }
-}  // namespace seriell_detail
 
 inline TSeriellDataBytes ToExchangeBytes(const TSeriellData& r) {
-  using namespace seriell_detail;
-  TSeriellDataBytes b{};
-  PutLE<std::int32_t>(&b[offsetof(TSeriellDataExchange, Kind)], r.Kind);
-  b[offsetof(TSeriellDataExchange, RecType)] = r.RecType;
-  PutLE<std::int32_t>(&b[offsetof(TSeriellDataExchange, Ready)], r.Ready);
-  PutLE<std::int32_t>(&b[offsetof(TSeriellDataExchange, Ident)], r.Ident);
-  PutLE<std::int32_t>(&b[offsetof(TSeriellDataExchange, Count)], r.Count);
-  std::memcpy(&b[offsetof(TSeriellDataExchange, Data)], r.Data.data(), 8);
-  b[offsetof(TSeriellDataExchange, Dir)] = r.Dir;
-  PutLE<std::uint16_t>(&b[offsetof(TSeriellDataExchange, LineFlags)], r.LineFlags);
-  PutLE<std::uint16_t>(&b[offsetof(TSeriellDataExchange, Signals)], r.Signals);
-  PutLE<std::int32_t>(&b[offsetof(TSeriellDataExchange, Info)], r.Info);
-  PutLE<double>(&b[offsetof(TSeriellDataExchange, Time)], r.Time);
-  PutLE<std::int32_t>(&b[offsetof(TSeriellDataExchange, SubMs)], r.SubMs);
+  TSeriellDataBytes b;
+  WriteExchange(b.data(), r);
   return b;
 }
 
 inline TSeriellData FromExchangeBytes(const TSeriellDataBytes& b) {
-  using namespace seriell_detail;
   TSeriellData r;
-  r.Kind = GetLE<std::int32_t>(&b[offsetof(TSeriellDataExchange, Kind)]);
-  r.RecType = b[offsetof(TSeriellDataExchange, RecType)];
-  r.Ready = GetLE<std::int32_t>(&b[offsetof(TSeriellDataExchange, Ready)]);
-  r.Ident = GetLE<std::int32_t>(&b[offsetof(TSeriellDataExchange, Ident)]);
-  r.Count = GetLE<std::int32_t>(&b[offsetof(TSeriellDataExchange, Count)]);
-  std::memcpy(r.Data.data(), &b[offsetof(TSeriellDataExchange, Data)], 8);
-  r.Dir = b[offsetof(TSeriellDataExchange, Dir)];
-  r.LineFlags = GetLE<std::uint16_t>(&b[offsetof(TSeriellDataExchange, LineFlags)]);
-  r.Signals = GetLE<std::uint16_t>(&b[offsetof(TSeriellDataExchange, Signals)]);
-  r.Info = GetLE<std::int32_t>(&b[offsetof(TSeriellDataExchange, Info)]);
-  r.Time = GetLE<double>(&b[offsetof(TSeriellDataExchange, Time)]);
-  r.SubMs = GetLE<std::int32_t>(&b[offsetof(TSeriellDataExchange, SubMs)]);
+  ReadExchange(b.data(), r);
   return r;
 }

@@ -3,18 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-void PutU32(std::uint8_t* at, std::uint32_t value) {
-  at[0] = static_cast<std::uint8_t>(value);
-  at[1] = static_cast<std::uint8_t>(value >> 8);
-  at[2] = static_cast<std::uint8_t>(value >> 16);
-  at[3] = static_cast<std::uint8_t>(value >> 24);
-}
-
-std::uint32_t GetU32(const std::uint8_t* at) {
-  return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
-         static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
-}
-
 void AppendPacket(std::vector<std::uint8_t>& out, std::uint32_t id, std::span<const std::uint8_t> body) {
   const std::size_t at = out.size();
   out.resize(at + kPacketHeaderSize + body.size());

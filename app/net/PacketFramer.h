@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "LittleEndian.h"
+
 enum TFasterPacketId : std::uint32_t {
   piNeedMoreData = 1,
   piNewStream = 2,
@@ -36,9 +38,6 @@ inline constexpr std::uint32_t kPacketHeaderSize = 8;
 // The largest packet a peer may announce: a coupling message of 20000
 // records (60 bytes each) behind its 20-byte header, plus the packet header.
 inline constexpr std::uint32_t kMaxPacketLength = kPacketHeaderSize + 20 + 20000u * 60u;
-
-void PutU32(std::uint8_t* at, std::uint32_t value);
-std::uint32_t GetU32(const std::uint8_t* at);
 
 // Appends one whole packet to out.
 void AppendPacket(std::vector<std::uint8_t>& out, std::uint32_t id, std::span<const std::uint8_t> body = {});
