@@ -147,24 +147,27 @@ void Produce(TChain& chain, int n, double ratePerSecond) {
       const auto due = start + std::chrono::nanoseconds(static_cast<std::int64_t>(i * 1e9 / ratePerSecond));
       while (Clock::now() < due) std::this_thread::yield();
     }
-    // Claims a run of up to 128 (one serial read) while there is room.
+    // Claims a run of up to 128 (one serial read) while there is room; as
+    // the ports do, the records of one read share its time.
     const int room = ring.FreeSlots();
     if (room == 0) {
       std::this_thread::yield();
       continue;
     }
-    const int run = std::min({room, 128, n - i});
+    int first = 0;
+    double stamp = 0.0;
+    const int run = ring.ClaimRun(std::min({room, 128, n - i}), first, stamp);
+    const std::int64_t now = NowNs();
     for (int k = 0; k < run; ++k, ++i) {
-      const int slot = ring.ClaimSlot();
-      TSeriellData& r = ring.Slot(slot);
+      TSeriellData& r = ring.Slot((first + k) % ReceiveRing::Size);
       r.Count = 1;
       r.Ident = i;
       r.Dir = (i & 1) ? dirPortB : dirPortA;
-      const std::int64_t now = NowNs();
+      r.Time = stamp;
       std::memcpy(r.Data.data(), &now, sizeof now);
       r.Ready = 1;
-      ring.CommitSlot();
     }
+    ring.CommitRun(run);
   }
 }
 

@@ -29,8 +29,7 @@ bool TCouplingWriter::WritePacket(std::uint8_t* p, int workMode, std::span<const
   PutU32(p + 16, static_cast<std::uint32_t>(records.size()));
   p += kCouplingHeaderSize;
   for (const TSeriellData& r : records) {
-    const TSeriellDataBytes bytes = ToExchangeBytes(r);
-    std::memcpy(p, bytes.data(), bytes.size());
+    WriteExchange(p, r);
     p += kCouplingRecordSize;
   }
   return true;
@@ -51,9 +50,12 @@ TCouplingCheck ReadCouplingHeader(std::span<const std::uint8_t> body, TCouplingH
   return ccOk;
 }
 
+void ReadCouplingRecord(std::span<const std::uint8_t> body, int index, TSeriellData& into) {
+  ReadExchange(&body[kCouplingHeaderSize + static_cast<std::size_t>(index) * kCouplingRecordSize], into);
+}
+
 TSeriellData CouplingRecord(std::span<const std::uint8_t> body, int index) {
-  TSeriellDataBytes bytes;
-  std::memcpy(bytes.data(), &body[kCouplingHeaderSize + static_cast<std::size_t>(index) * kCouplingRecordSize],
-              bytes.size());
-  return FromExchangeBytes(bytes);
+  TSeriellData r;
+  ReadCouplingRecord(body, index, r);
+  return r;
 }

@@ -50,3 +50,5 @@ enum TCouplingCheck {
 TCouplingCheck ReadCouplingHeader(std::span<const std::uint8_t> body, TCouplingHeader& header);
 // Record i of a message that passed ReadCouplingHeader.
 TSeriellData CouplingRecord(std::span<const std::uint8_t> body, int index);
+// The same straight into a record that is already there (a ring slot).
+void ReadCouplingRecord(std::span<const std::uint8_t> body, int index, TSeriellData& into);
