@@ -40,7 +40,7 @@ std::string EveryKeyChanged(const std::string& logDir) {
          "SDlg_FileName=" + logDir + "/trace [DATE].rtf\r\nchkOnlineLog_Checked=1\r\n"
          "SDlgRoh_FileName=" + logDir + "/raw[AB].roh\r\nchkOnlineRohLog_Checked=1\r\n"
          "CodeSeite=5\r\nSprache=3\r\ngrpUSB_ItemString=CAN- Bus\r\nedIP_Text=192.168.1.20\r\n"
-         "TCP_Port=6000\r\nchkIPSend_Checked=0\r\n"
+         "TCP_Port=6000\r\nchkIPSend_Checked=0\r\nTCP_Bind=192.168.1.5\r\nTCP_Allow=192.168.1.0/24; 10.1.2.3\r\n"
          "[ProtArt]\r\nchkColorNeg_Checked=1\r\nchkProtScroll_Checked=1\r\n"
          "[Log]\r\nchkLogBegrenzen_Checked=0\r\nchkLogFile_Checked=0\r\nrbLogFile1_Checked=1\r\n"
          "rbLogFile2_Checked=1\r\nrbLogFile3_Checked=0\r\nchkNoPortA_Checked=1\r\nchkNoPortB_Checked=1\r\n"
@@ -69,6 +69,7 @@ TSettingsValues EveryValueChanged(const std::string& logDir) {
   f.SDlg_FileName = logDir + "/trace [DATE].rtf", f.chkOnlineLog = true;
   f.SDlgRoh_FileName = logDir + "/raw[AB].roh", f.chkOnlineRohLog = true;
   f.Sprache = 3, f.grpUSB = "CAN- Bus", f.edIP = "192.168.1.20", f.TCP_Port = 6000, f.chkIPSend = false;
+  f.TCP_Bind = "192.168.1.5", f.TCP_Allow = "192.168.1.0/24; 10.1.2.3";
   TLineRuleSettings& r = v.LineRules;
   r.chkDatenAend = r.chkZeichBegr = r.chkZwPause = r.chkProtWechsel = true;
   r.edZeichBegr = "40", r.edZwPause = "250", r.iStopNachZeichen = 500;
