@@ -36,6 +36,19 @@ class FasterTcp : public ::testing::Test {
     return c;
   }
 
+  // A client of ours that has registered; what the server says goes to got.
+  std::unique_ptr<TFasterTCPClient> Registered(const std::string& user, std::vector<std::string>* got = nullptr) {
+    auto c = Client(user);
+    if (got != nullptr)
+      c->OnMessageCome = [got](TFasterTCPClient&, std::string_view m) {
+        got->emplace_back(m);
+        return true;
+      };
+    c->SetConnected(true);
+    EXPECT_TRUE(TurnUntil([&] { return c->Registered(); })) << user;
+    return c;
+  }
+
   // A raw socket that speaks the framing by hand.
   std::unique_ptr<QTcpSocket> Raw() {
     auto s = std::make_unique<QTcpSocket>();
@@ -99,14 +112,9 @@ TEST_F(FasterTcp, ConnectingWithoutRoomOrNameFailsBeforeAnySocket) {
 }
 
 TEST_F(FasterTcp, MessagesGoOnlyToRegisteredClients) {
-  auto viewer = Client("Tamarik1");
   std::vector<std::string> got;
-  viewer->OnMessageCome = [&](TFasterTCPClient&, std::string_view m) {
-    got.emplace_back(m);
-    return true;
-  };
-  viewer->SetConnected(true);
-  ASSERT_TRUE(TurnUntil([&] { return viewer->Registered(); }));
+  auto viewer = Registered("Tamarik1", &got);
+  ASSERT_TRUE(viewer->Registered());
   auto lurker = Raw();  // connected, never registers
   ASSERT_TRUE(TurnUntil([&] { return server.Clients().size() == 2; }));
 
@@ -123,14 +131,9 @@ TEST_F(FasterTcp, MessagesGoOnlyToRegisteredClients) {
 }
 
 TEST_F(FasterTcp, BadLengthWordEndsThatClientOnly) {
-  auto viewer = Client("Tamarik1");
   std::vector<std::string> got;
-  viewer->OnMessageCome = [&](TFasterTCPClient&, std::string_view m) {
-    got.emplace_back(m);
-    return true;
-  };
-  viewer->SetConnected(true);
-  ASSERT_TRUE(TurnUntil([&] { return viewer->Registered(); }));
+  auto viewer = Registered("Tamarik1", &got);
+  ASSERT_TRUE(viewer->Registered());
   for (std::uint32_t length : {0u, 7u, 0xFFFFFFFFu}) {
     auto bad = Raw();
     ASSERT_TRUE(TurnUntil([&] { return server.Clients().size() == 2; }));
@@ -150,10 +153,9 @@ TEST_F(FasterTcp, BadLengthWordEndsThatClientOnly) {
 }
 
 TEST_F(FasterTcp, PingsAreAnsweredAndASilentPeerTimesOut) {
-  auto viewer = Client("Tamarik1");
+  auto viewer = Registered("Tamarik1");
+  ASSERT_TRUE(viewer->Registered());
   bool pong = false;
-  viewer->SetConnected(true);
-  ASSERT_TRUE(TurnUntil([&] { return viewer->Registered(); }));
   server.OnClientPong = [&](TFasterTCPServer&, TFasterTCPServerClient&) { pong = true; };
   server.PingTick();
   ASSERT_TRUE(TurnUntil([&] { return pong; }));
@@ -174,9 +176,8 @@ TEST_F(FasterTcp, PingsAreAnsweredAndASilentPeerTimesOut) {
 }
 
 TEST_F(FasterTcp, StreamsArriveWholeOrAreDenied) {
-  auto client = Client("Tamarik1");
-  client->SetConnected(true);
-  ASSERT_TRUE(TurnUntil([&] { return client->Registered(); }));
+  auto client = Registered("Tamarik1");
+  ASSERT_TRUE(client->Registered());
   QByteArray data(300 * 1024, '\0');
   for (qsizetype i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
 
