@@ -33,7 +33,8 @@ struct TCouplingSettings {
 // "TCP_Port" as used: below 1000 it is the default.
 int CouplingPort(int stored);
 
-enum TCouplingLamp { lampYellow, lampGreen, lampRed };
+// lampButtonFace is the window's own: the coupling is not in use at all.
+enum TCouplingLamp { lampYellow, lampGreen, lampRed, lampButtonFace };
 
 class TRemoteCoupling : public QObject {
   Q_OBJECT

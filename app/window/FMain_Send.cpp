@@ -64,7 +64,12 @@ void TFrmMain::UpdateSendEntry() {
   if (popDatenSenden == nullptr || sendRoutine_ == nullptr) return;
   const Ui::TabSchnittstelle& u = *uiSchnittstelle_;
   sendRoutine_->SetWorkMode(workMode_, u.rgrpG->isChecked());
-  popDatenSenden->setVisible(CanSendData());
+  const bool canSend = CanSendData();
+  popDatenSenden->setVisible(canSend);
+  // A viewer's data come from its peer and no port of its own is open: an
+  // open dialog would have nothing to send to. One that is still sending
+  // stays, so that it can be cancelled.
+  if (!canSend && frmSend_ != nullptr && frmSend_->isVisible() && !frmSend_->Sending()) frmSend_->hide();
   const bool measuring = ShownOnPage(u.grpBaud) && u.grpBaud->ItemIndex() >= 0 &&
                          u.grpBaud->Item(u.grpBaud->ItemIndex()) == GetQText(TextId::BaudMessen);
   popDatenSenden->setEnabled(!measuring);

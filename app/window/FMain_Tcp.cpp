@@ -20,7 +20,10 @@
 namespace {
 
 QString LampStyle(TCouplingLamp lamp) {
-  const char* colour = lamp == lampGreen ? "#00ff00" : lamp == lampRed ? "#ff0000" : "#ffff00";
+  const char* colour = lamp == lampGreen        ? "#00ff00"
+                       : lamp == lampRed        ? "#ff0000"
+                       : lamp == lampButtonFace ? "palette(button)"
+                                                : "#ffff00";
   return QStringLiteral("background-color: %1; border: 1px solid gray; border-radius: 6px;").arg(colour);
 }
 
@@ -77,8 +80,9 @@ void TFrmMain::StoreTcpSettings(TFrmMainSettings& f) const {
 }
 
 void TFrmMain::ShowIPLamp(int lamp) {
-  // An empty address field keeps the lamp red whatever the sockets say.
-  if (uiSchnittstelle_->edIP->text().isEmpty()) lamp = lampRed;
+  // An empty address field keeps the lamp red whatever the sockets say,
+  // unless the coupling is not in use at all.
+  if (lamp != lampButtonFace && uiSchnittstelle_->edIP->text().isEmpty()) lamp = lampRed;
   uiSchnittstelle_->shIPOK->setStyleSheet(LampStyle(static_cast<TCouplingLamp>(lamp)));
   uiSchnittstelle_->shIPOK->setProperty("lamp", lamp);
 }
@@ -144,6 +148,7 @@ void TFrmMain::TcpModeChanged() {
 void TFrmMain::ApplyTcpMode() {
   if (!coupling_) return;
   coupling_->SetWorkMode(workMode_, chkIPSend_);
+  if (!chkIPSend_ && !uiSchnittstelle_->rgrpF->isChecked()) ShowIPLamp(lampButtonFace);
   if (activeWorkMode_ == 300) edIPExit();
   else coupling_->DisconnectClient();
 }
