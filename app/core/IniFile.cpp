@@ -62,6 +62,11 @@ int TIniFile::SkippedLines() const {
   return skipped_;
 }
 
+int TIniFile::FirstSkippedLine() const {
+  std::lock_guard lock(lock_);
+  return firstSkipped_;
+}
+
 std::vector<std::string> TIniFile::Problems() const {
   std::lock_guard lock(lock_);
   return problems_;
@@ -99,6 +104,7 @@ int TIniFile::ParseLocked(std::string_view bytes) {
     if (pos < bytes.size() && bytes[pos] == '\n') ++pos;
   }
   skipped_ = skipped;
+  firstSkipped_ = firstSkipped;
   if (skipped > 0)
     problems_.push_back(std::to_string(skipped) + " unreadable line(s) skipped, the first is line " +
                         std::to_string(firstSkipped));
@@ -142,15 +148,24 @@ std::string TIniFile::Serialize() const {
   return SerializeLocked();
 }
 
-std::string TIniFile::SerializeLocked() const {
+std::string TIniFile::SerializeUtf8() const {
+  std::lock_guard lock(lock_);
+  return SerializeLocked(false);
+}
+
+std::string TIniFile::SerializeLocked(bool encodeLines) const {
   std::string out;
-  for (const TEntry& e : preamble_) AppendEncodedLine(out, e.Value);
+  const auto put = [&](std::string_view line) {
+    if (encodeLines) return AppendEncodedLine(out, line);
+    out.append(line).append("\r\n");
+  };
+  for (const TEntry& e : preamble_) put(e.Value);
   bool first = preamble_.empty();
   for (const TSection& s : sections_) {
     if (!first) out += "\r\n";
     first = false;
-    AppendEncodedLine(out, "[" + s.Name + "]");
-    for (const TEntry& e : s.Entries) AppendEncodedLine(out, e.Key.empty() ? e.Value : e.Key + "=" + e.Value);
+    put("[" + s.Name + "]");
+    for (const TEntry& e : s.Entries) put(e.Key.empty() ? e.Value : e.Key + "=" + e.Value);
   }
   return out;
 }

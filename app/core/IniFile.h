@@ -27,6 +27,8 @@ class TIniFile {
   const std::string& FileName() const { return fileName_; }
   bool LoadFailed() const;
   int SkippedLines() const;
+  // The line number of the first skipped line; 0 when none was.
+  int FirstSkippedLine() const;
   // Problems found while reading, one text each.
   std::vector<std::string> Problems() const;
   // Never written: read-only on disk, unreadable, or set by the caller.
@@ -37,6 +39,8 @@ class TIniFile {
   int Parse(std::string_view bytes);
   // The file as it would be written.
   std::string Serialize() const;
+  // The same lines all in UTF-8, for a caller with an encoding rule of its own.
+  std::string SerializeUtf8() const;
 
   bool SectionExists(std::string_view section) const;
   bool ValueExists(std::string_view section, std::string_view key) const;
@@ -89,7 +93,7 @@ class TIniFile {
   };
 
   int ParseLocked(std::string_view bytes);
-  std::string SerializeLocked() const;
+  std::string SerializeLocked(bool encodeLines = true) const;
   bool WritableLocked();
   void ParseLine(std::string_view raw, int lineNumber, TSection*& current, int& skipped, int& firstSkipped);
   TSection* FindSection(std::string_view name);
@@ -104,6 +108,7 @@ class TIniFile {
   std::vector<TSection> sections_;
   std::vector<std::string> problems_;
   int skipped_ = 0;
+  int firstSkipped_ = 0;
   bool loadFailed_ = false;
   bool readOnly_ = false;
   std::string lastError_;

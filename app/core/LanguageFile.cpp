@@ -23,16 +23,16 @@ std::optional<std::string> EncodeCp1252(std::string_view s) {
   return out;
 }
 
-std::string_view Trim(std::string_view s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
+// Some line is valid UTF-8 with a character beyond ASCII.
+bool HoldsUtf8(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const size_t end = bytes.find('\n');
+    const std::string_view line = bytes.substr(0, end);
+    bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
+    if (std::any_of(line.begin(), line.end(), [](char c) { return (c & 0x80) != 0; }) && IsValidUtf8(line))
+      return true;
+  }
+  return false;
 }
 
 void Report(const std::filesystem::path& path, const std::string& problem) {
@@ -41,13 +41,16 @@ void Report(const std::filesystem::path& path, const std::string& problem) {
 
 }  // namespace
 
-TLanguageFile::TLanguageFile(std::filesystem::path path) : path_(std::move(path)) {}
+TLanguageFile::TLanguageFile(std::filesystem::path path)
+    : path_(std::move(path)), ini_(std::make_unique<TIniFile>()) {}
+TLanguageFile::~TLanguageFile() = default;
+TLanguageFile::TLanguageFile(TLanguageFile&&) noexcept = default;
+TLanguageFile& TLanguageFile::operator=(TLanguageFile&&) noexcept = default;
 
 void TLanguageFile::Load(bool quiet) {
   state_ = TState::Missing;
   utf8_ = bom_ = false;
-  preamble_.clear();
-  sections_.clear();
+  ini_->Parse({});
   const auto unusable = [&](const std::string& problem) {
     state_ = TState::Unusable;
     if (!quiet) Report(path_, problem + "; user languages are off and the file is left unchanged");
@@ -75,93 +78,34 @@ void TLanguageFile::Load(bool quiet) {
 void TLanguageFile::Parse(std::string_view bytes, bool quiet) {
   if (bytes.starts_with(Utf8Bom)) {
     bytes.remove_prefix(Utf8Bom.size());
-    bom_ = utf8_ = true;
+    bom_ = true;
   }
-  size_t ignored = 0, firstIgnored = 0, lineNumber = 0;
-  std::vector<TLine>* target = &preamble_;
-  while (!bytes.empty()) {
-    const size_t end = bytes.find('\n');
-    std::string_view raw = bytes.substr(0, end);
-    bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
-    ++lineNumber;
-    if (raw.ends_with('\r')) raw.remove_suffix(1);
-    const bool validUtf8 = IsValidUtf8(raw);
-    const std::string line = validUtf8 ? std::string(raw) : Cp1252ToUtf8(raw);
-    utf8_ = utf8_ || (validUtf8 && std::any_of(raw.begin(), raw.end(), [](char c) { return (c & 0x80) != 0; }));
-
-    const std::string_view text = Trim(line);
-    const size_t close = text.find(']');
-    const size_t equals = text.find('=');
-    if (text.starts_with('[') && close != std::string_view::npos) {
-      sections_.push_back({std::string(Trim(text.substr(1, close - 1))), {}});
-      target = &sections_.back().Lines;
-    } else if (!text.empty() && !text.starts_with(';') && target != &preamble_ && equals != std::string_view::npos &&
-               !Trim(text.substr(0, equals)).empty()) {
-      target->push_back({true, std::string(Trim(text.substr(0, equals))), std::string(Trim(text.substr(equals + 1)))});
-    } else {
-      if (!text.empty() && !text.starts_with(';') && ignored++ == 0) firstIgnored = lineNumber;
-      target->push_back({false, {}, line});
-    }
-  }
-  if (ignored > 0 && !quiet)
-    Report(path_, std::to_string(ignored) + " line(s) are neither a [section] nor a key=value line of a section (first: line " +
-                      std::to_string(firstIgnored) + "); they are kept but not used");
-}
-
-const TLanguageFile::TSection* TLanguageFile::FindSection(std::string_view name) const {
-  for (const TSection& section : sections_)
-    if (SameName(section.Name, name)) return &section;
-  return nullptr;
+  utf8_ = bom_ || HoldsUtf8(bytes);
+  const int skipped = ini_->Parse(bytes);
+  if (skipped > 0 && !quiet)
+    Report(path_, std::to_string(skipped) + " line(s) are neither a [section] nor a key=value line of a section (first: line " +
+                      std::to_string(ini_->FirstSkippedLine()) + "); they are not used and are left out when the file is written");
 }
 
 std::optional<std::string> TLanguageFile::Read(std::string_view section, std::string_view key) const {
-  if (const TSection* found = FindSection(section))
-    for (const TLine& line : found->Lines)
-      if (line.IsEntry && SameName(line.Key, key)) return line.Value;
-  return std::nullopt;
+  if (!ini_->ValueExists(section, key)) return std::nullopt;
+  return ini_->ReadRawString(section, key, "");
 }
 
 std::vector<std::pair<std::string, std::string>> TLanguageFile::ReadSection(std::string_view section) const {
   std::vector<std::pair<std::string, std::string>> values;
-  if (const TSection* found = FindSection(section))
-    for (const TLine& line : found->Lines)
-      if (line.IsEntry) values.emplace_back(line.Key, line.Value);
+  for (std::string& key : ini_->ReadSection(section)) {
+    std::string value = ini_->ReadRawString(section, key, "");
+    values.emplace_back(std::move(key), std::move(value));
+  }
   return values;
 }
 
 void TLanguageFile::Write(std::string_view section, std::string_view key, std::string_view value) {
-  auto found = std::find_if(sections_.begin(), sections_.end(), [&](const TSection& s) { return SameName(s.Name, section); });
-  if (found == sections_.end()) {
-    sections_.push_back({std::string(section), {}});
-    found = std::prev(sections_.end());
-  }
-  std::vector<TLine>& lines = found->Lines;
-  for (TLine& line : lines)
-    if (line.IsEntry && SameName(line.Key, key)) {
-      line.Value = value;
-      return;
-    }
-  // After the section's last entry, so blank lines between sections stay between them.
-  auto lastEntry = std::find_if(lines.rbegin(), lines.rend(), [](const TLine& l) { return l.IsEntry; });
-  lines.insert(lastEntry.base(), {true, std::string(key), std::string(value)});
+  ini_->WriteRawString(section, key, value);
 }
 
-void TLanguageFile::EraseSection(std::string_view section) {
-  std::erase_if(sections_, [&](const TSection& s) { return SameName(s.Name, section); });
-}
-
-std::string TLanguageFile::Serialize() const {
-  std::string out;
-  const auto put = [&](std::string_view a, std::string_view b = {}, std::string_view c = {}) {
-    out.append(a).append(b).append(c).append("\r\n");
-  };
-  for (const TLine& line : preamble_) put(line.Value);
-  for (const TSection& section : sections_) {
-    put("[", section.Name, "]");
-    for (const TLine& line : section.Lines) line.IsEntry ? put(line.Key, "=", line.Value) : put(line.Value);
-  }
-  return out;
-}
+void TLanguageFile::EraseSection(std::string_view section) { ini_->EraseSection(section); }
 
 bool TLanguageFile::Store(std::string* error) {
   const auto fail = [&](std::string reason) {
@@ -172,7 +116,7 @@ bool TLanguageFile::Store(std::string* error) {
   std::error_code ec;
   if (std::filesystem::exists(path_, ec) && ::access(path_.c_str(), W_OK) != 0) return fail("the file is read-only");
 
-  const std::string text = Serialize();
+  const std::string text = ini_->SerializeUtf8();
   std::optional<std::string> bytes;
   if (!utf8_) bytes = EncodeCp1252(text);
   if (!bytes) {

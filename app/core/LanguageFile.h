@@ -1,21 +1,25 @@
 // Language.txt: an INI text file of [sections] and key=value lines, kept
-// beside the program. Files written by the older Windows program are
-// Windows-1252, files edited on Linux are often UTF-8; every line is read in
-// whichever of the two it is valid in, so even a mixed file reads. The file
-// is written back in Windows-1252 (so the older program can still read it)
-// unless it held UTF-8 or holds characters that code page lacks.
-//
-// Everything that knows the file's layout lives here, so a shared INI class
-// can take its place later.
+// beside the program and read by the settings file's reader, so both follow
+// one set of rules: sections and keys ignore ASCII case, a repeated section
+// continues the first, the first of a repeated key counts, ";" and "#" lines
+// are comments, and a line that is none of these is reported and left out.
+// Files written by the older Windows program are Windows-1252, files edited
+// on Linux are often UTF-8; every line is read in whichever of the two it is
+// valid in, so even a mixed file reads. The file is written back in
+// Windows-1252 (so the older program can still read it) unless it held UTF-8
+// or holds characters that code page lacks.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+class TIniFile;
 
 class TLanguageFile {
  public:
@@ -26,6 +30,9 @@ class TLanguageFile {
   static constexpr std::uintmax_t MaxSize = 4u << 20;
 
   explicit TLanguageFile(std::filesystem::path path);
+  ~TLanguageFile();
+  TLanguageFile(TLanguageFile&&) noexcept;
+  TLanguageFile& operator=(TLanguageFile&&) noexcept;
 
   // Reads the file from disk, replacing what was read before. Problems are
   // reported through ReportError unless quiet. A file that is not text, too
@@ -36,9 +43,7 @@ class TLanguageFile {
   TState State() const { return state_; }
   const std::filesystem::path& Path() const { return path_; }
 
-  // Section and key names compare without regard to ASCII case; the first
-  // of duplicate sections or keys counts. Values come back as written
-  // (quotes included), trimmed of blanks.
+  // Values come back as written (quotes included), trimmed of blanks.
   std::optional<std::string> Read(std::string_view section, std::string_view key) const;
   std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) const;
 
@@ -51,26 +56,13 @@ class TLanguageFile {
   bool Store(std::string* error = nullptr);
 
  private:
-  struct TLine {
-    bool IsEntry = false;
-    std::string Key;
-    std::string Value;  // the raw line when not an entry (blank, comment, unreadable)
-  };
-  struct TSection {
-    std::string Name;
-    std::vector<TLine> Lines;
-  };
-
   void Parse(std::string_view bytes, bool quiet);
-  const TSection* FindSection(std::string_view name) const;
-  std::string Serialize() const;
 
   std::filesystem::path path_;
   TState state_ = TState::Missing;
   bool utf8_ = false;  // some line was UTF-8 beyond ASCII: stay UTF-8
   bool bom_ = false;
-  std::vector<TLine> preamble_;  // lines before the first section
-  std::vector<TSection> sections_;
+  std::unique_ptr<TIniFile> ini_;
 };
 
 // A text in the file's value format: in double quotes, a quote inside

@@ -1,13 +1,9 @@
 #include "core/OnlineLog.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "core/DateTime.h"
 #include "core/ErrorReport.h"
 #include "core/LogNames.h"
+#include "core/LogStart.h"
 
 namespace {
 constexpr std::string_view kLocation = "25";
@@ -87,42 +83,20 @@ TOnlineLog::TPlan TOnlineLog::MakePlan(const TLogFileChoice& choice, double now)
 bool TOnlineLog::Start(TLogStartMode mode) {
   TLogFileChoice choice = FileChoice();
   choice.FilterIndex = OnlineLogFilterFor(choice.FileName, choice.FilterIndex);
-  TLogNotices notices;
-  if (mode == lsUser && hooks_.ShowSaveDialog) {
-    const auto chosen = hooks_.ShowSaveDialog(choice);
-    if (!chosen) {
-      checked_.store(false);
-      notices.Unchecked = true;
-      DeliverLogNotices(hooks_, notices, kLocation);
-      return false;
-    }
-    choice = *chosen;
-  }
-  notices.ErrorLogLine = "UserAction: Start online-log.";
-  // One moment for the name and the start, so the rotation rules judge the
-  // file by the time in its name.
-  const double now = LogNow(hooks_);
-  const TPlan plan = MakePlan(choice, now);
-  {
-    std::lock_guard lock(lock_);
-    choice_ = choice;
+  TPlan plan;
+  TLogStartSteps steps;
+  steps.Plan = [&](const TLogFileChoice& chosen, double now) {
+    plan = MakePlan(chosen, now);
+    return plan.Device ? std::vector<std::string>{} : std::vector<std::string>{plan.Path};
+  };
+  steps.TakeChoiceLocked = [&](const TLogFileChoice& chosen, TLogNotices& notices) {
+    choice_ = chosen;
     CloseLocked(notices);
-    checked_.store(true);
-  }
-  // The question waits for the user without the lock: the trace keeps
-  // flowing meanwhile (unlogged, the log is not open yet).
-  std::string error;
-  if (mode == lsUser && !plan.Device && ::access(plan.Path.c_str(), F_OK) == 0 && hooks_.AskYesNo &&
-      hooks_.AskYesNo(LogRecreateQuestion()) && ::unlink(plan.Path.c_str()) != 0 && errno != ENOENT)
-    error = "Cannot delete '" + plan.Path + "': " + std::strerror(errno);
-  bool ok = false;
-  {
-    std::lock_guard lock(lock_);
-    if (!error.empty())
-      FailLocked(error, notices);
-    else
-      ok = OpenLocked(plan, now, notices);
-  }
+  };
+  steps.OpenLocked = [&](double now, TLogNotices& notices) { return OpenLocked(plan, now, notices); };
+  steps.FailLocked = [&](const std::string& error, TLogNotices& notices) { FailLocked(error, notices); };
+  TLogNotices notices;
+  const bool ok = StartLog(hooks_, mode, choice, "UserAction: Start online-log.", lock_, checked_, steps, notices);
   DeliverLogNotices(hooks_, notices, kLocation);
   return ok;
 }

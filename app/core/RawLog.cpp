@@ -1,17 +1,11 @@
 #include "core/RawLog.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "core/LogNames.h"
+#include "core/LogStart.h"
 
 namespace {
 constexpr std::string_view kLocation = "19";
-
-bool Exists(const std::string& path) { return !path.empty() && ::access(path.c_str(), F_OK) == 0; }
-}  // namespace
+}
 
 TRawLog::TRawLog(TLogHooks hooks) : hooks_(std::move(hooks)) {}
 
@@ -62,42 +56,20 @@ TRawLog::TPlan TRawLog::MakePlan(const TLogFileChoice& choice, double now) const
 }
 
 bool TRawLog::Start(TLogStartMode mode, bool portBInUse) {
-  TLogFileChoice choice = FileChoice();
-  TLogNotices notices;
-  if (mode == lsUser && hooks_.ShowSaveDialog) {
-    const auto chosen = hooks_.ShowSaveDialog(choice);
-    if (!chosen) {
-      checked_.store(false);
-      notices.Unchecked = true;
-      DeliverLogNotices(hooks_, notices, kLocation);
-      return false;
-    }
-    choice = *chosen;
-  }
-  notices.ErrorLogLine = "UserAction: Start RAW-data-log.";
-  const double now = LogNow(hooks_);
-  const TPlan plan = MakePlan(choice, now);
-  {
-    std::lock_guard lock(lock_);
-    choice_ = choice;
+  TPlan plan;
+  TLogStartSteps steps;
+  steps.Plan = [&](const TLogFileChoice& chosen, double now) {
+    plan = MakePlan(chosen, now);
+    return std::vector<std::string>{plan.A, plan.B};
+  };
+  steps.TakeChoiceLocked = [&](const TLogFileChoice& chosen, TLogNotices&) {
+    choice_ = chosen;
     CloseLocked();
-    checked_.store(true);
-  }
-  std::string error;
-  if (mode == lsUser && (Exists(plan.A) || Exists(plan.B)) && hooks_.AskYesNo &&
-      hooks_.AskYesNo(LogRecreateQuestion())) {
-    for (const std::string& path : {plan.A, plan.B})
-      if (!path.empty() && ::unlink(path.c_str()) != 0 && errno != ENOENT && error.empty())
-        error = "Cannot delete '" + path + "': " + std::strerror(errno);
-  }
-  bool ok = false;
-  {
-    std::lock_guard lock(lock_);
-    if (!error.empty())
-      FailLocked(error, notices);
-    else
-      ok = OpenLocked(plan, now, notices);
-  }
+  };
+  steps.OpenLocked = [&](double now, TLogNotices& notices) { return OpenLocked(plan, now, notices); };
+  steps.FailLocked = [&](const std::string& error, TLogNotices& notices) { FailLocked(error, notices); };
+  TLogNotices notices;
+  const bool ok = StartLog(hooks_, mode, FileChoice(), "UserAction: Start RAW-data-log.", lock_, checked_, steps, notices);
   // Stored names keep their meaning, but port B's bytes must not vanish unseen.
   if (ok && portBInUse && plan.B.empty())
     notices.Warning = "The raw-data log " + plan.A + " has no [AB] in its name: it keeps port A's bytes only, port B's are not logged";

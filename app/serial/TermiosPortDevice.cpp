@@ -64,8 +64,7 @@ int TTermiosPortDevice::Open(const std::string& path) {
     std::unique_lock lock(ioLock_);
     Drain(releaseFd_);
     Drain(modemFd_);
-    modemPending_.store(0);
-    released_.store(false);
+    waitState_.Rearm();
     fd_ = fd;
   }
   watcher_ = std::make_unique<TModemWatcher>(fd, [this](bool gone) { OnModemChange(gone); });
@@ -88,12 +87,12 @@ bool TTermiosPortDevice::IsOpen() const {
 }
 
 void TTermiosPortDevice::ReleaseWaits() {
-  released_.store(true);
+  waitState_.Release();
   Signal(releaseFd_);
 }
 
 void TTermiosPortDevice::OnModemChange(bool gone) {
-  modemPending_.fetch_or(gone ? peHangup : peModem);
+  waitState_.Raise(gone ? peHangup : peModem);
   Signal(modemFd_);
 }
 
@@ -125,7 +124,7 @@ int TTermiosPortDevice::Purge() {
 unsigned TTermiosPortDevice::WaitEvent(int& error) {
   error = 0;
   std::shared_lock lock(ioLock_);
-  if (fd_ < 0 || released_.load()) return peReleased;
+  if (fd_ < 0 || waitState_.Released()) return peReleased;
   pollfd fds[3] = {{fd_, POLLIN, 0}, {releaseFd_, POLLIN, 0}, {modemFd_, POLLIN, 0}};
   for (;;) {
     if (poll(fds, 3, -1) < 0) {
@@ -133,11 +132,11 @@ unsigned TTermiosPortDevice::WaitEvent(int& error) {
       error = errno;
       return 0;
     }
-    if (fds[1].revents != 0 || released_.load()) return peReleased;
+    if (fds[1].revents != 0 || waitState_.Released()) return peReleased;
     unsigned events = 0;
     if (fds[2].revents != 0) {
       Drain(modemFd_);
-      events |= modemPending_.exchange(0);
+      events |= waitState_.Take();
     }
     if (fds[0].revents & POLLIN) events |= peData;
     if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) events |= peHangup;
@@ -170,7 +169,7 @@ int TTermiosPortDevice::WriteSome(const std::uint8_t* data, std::size_t size, st
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
-    if (released_.load()) return ECANCELED;
+    if (waitState_.Released()) return ECANCELED;
     const ssize_t n = ::write(fd_, data, size);
     if (n > 0) {
       written = static_cast<std::size_t>(n);

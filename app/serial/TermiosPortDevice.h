@@ -1,12 +1,12 @@
 // A serial port under /dev through termios2 and the tty ioctls.
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <shared_mutex>
 
 #include "serial/ModemWatcher.h"
 #include "serial/PortDevice.h"
+#include "serial/PortWaitState.h"
 
 class TTermiosPortDevice final : public TPortDevice {
  public:
@@ -45,7 +45,6 @@ class TTermiosPortDevice final : public TPortDevice {
   // too, and one for modem changes that only the event wait consumes.
   int releaseFd_ = -1;
   int modemFd_ = -1;
-  std::atomic<bool> released_{false};
-  std::atomic<unsigned> modemPending_{0};
+  TPortWaitState waitState_;
   std::unique_ptr<TModemWatcher> watcher_;
 };

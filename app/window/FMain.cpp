@@ -19,7 +19,10 @@
 #include "ui_TabSchnittstelle.h"
 #include "ui_TabTamarik.h"
 #include "ui_TabZeit.h"
-#include "window/DataPagesUi.h"
+#include "core/CodePageList.h"
+#include "core/IniFile.h"
+#include "ui_TabDaten.h"
+#include "ui_TabProtokollbegrenzung.h"
 #include "window/Help.h"
 #include "window/TracePane.h"
 

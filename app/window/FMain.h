@@ -33,6 +33,8 @@ class FrmMain;
 class TabTamarik;
 class TabZeit;
 class TabSchnittstelle;
+class TabDaten;
+class TabProtokollbegrenzung;
 }  // namespace Ui
 class TInterfacePorts;
 class TRemoteCoupling;
@@ -43,6 +45,7 @@ class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QMenu;
 class THelp;
 class TTracePane;
 class TStartup;
@@ -209,7 +212,7 @@ class TFrmMain : public QMainWindow {
   QString sdlgFileName_;
 
   // Data conversion and protocol limit pages (FMain_CodePages.cpp,
-  // FMain_ProtLimits.cpp, FMain_DataOptions.cpp; controls in TDataPagesUi).
+  // FMain_ProtLimits.cpp, FMain_DataOptions.cpp).
  public:
   class TCodePages& CodePages() { return *codePages_; }
  public slots:
@@ -246,7 +249,17 @@ class TFrmMain : public QMainWindow {
   void EnableStopControls();
   bool EditCodeText(int b, const QString& text);
 
-  std::unique_ptr<struct TDataPagesUi> dataUi_;
+  std::unique_ptr<Ui::TabDaten> uiDaten_;
+  std::unique_ptr<Ui::TabProtokollbegrenzung> uiProt_;
+  QWidget* tabDaten = nullptr;
+  QWidget* tabProtokollbegrenzung = nullptr;
+  QMenu* popCodeseite = nullptr;
+  QAction* mnCodeNeu = nullptr;
+  QAction* mnCodeKopieren = nullptr;
+  QAction* mnCodeLoeschen = nullptr;
+  // Without a settings file: a read-only file in memory, so nothing is stored.
+  std::unique_ptr<class TIniFile> ownIni_;
+  std::unique_ptr<class TCodePages> ownCodePages_;
   class TCodePages* codePages_ = nullptr;
   std::shared_ptr<const TCodeEntries> rxCodes_;
   bool fillingLists_ = false;

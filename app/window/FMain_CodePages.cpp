@@ -12,7 +12,7 @@
 #include "core/Language.h"
 #include "core/TextIds.h"
 #include "window/CodeListDelegate.h"
-#include "window/DataPagesUi.h"
+#include "ui_TabDaten.h"
 #include "window/FMain.h"
 
 namespace {
@@ -30,7 +30,7 @@ void FillPlainList(QListWidget* list, const std::vector<std::string>& items) {
 // The page choice as the code pages hold it (built-in and user pages); the
 // built-in pages are named in the program's language.
 void TFrmMain::ShowPageList() {
-  QComboBox* box = dataUi_->daten.cbxCodeseite;
+  QComboBox* box = uiDaten_->cbxCodeseite;
   fillingLists_ = true;
   box->clear();
   const std::vector<std::string> names = codePages_->PageNames();
@@ -45,27 +45,27 @@ void TFrmMain::ShowPageList() {
 // The selected page's entries into the code list; the line-break flags stay.
 void TFrmMain::ShowSelectedPage() {
   FillCodeList();
-  dataUi_->mnCodeLoeschen->setEnabled(codePages_->UserPageSelected());
+  mnCodeLoeschen->setEnabled(codePages_->UserPageSelected());
   RebuildLineBreakList();
 }
 
 void TFrmMain::FillCodeList() {
   fillingLists_ = true;
-  FillCodeCheckList(dataUi_->daten.lstCodes, codePages_->Items(), *codePages_, TByteFlag::LineBreak);
+  FillCodeCheckList(uiDaten_->lstCodes, codePages_->Items(), *codePages_, TByteFlag::LineBreak);
   fillingLists_ = false;
-  dataUi_->daten.lstCodes->viewport()->update();
+  uiDaten_->lstCodes->viewport()->update();
 }
 
-void TFrmMain::RebuildLineBreakList() { FillPlainList(dataUi_->daten.lstZeile, codePages_->FlagList(TByteFlag::LineBreak)); }
+void TFrmMain::RebuildLineBreakList() { FillPlainList(uiDaten_->lstZeile, codePages_->FlagList(TByteFlag::LineBreak)); }
 
 void TFrmMain::cbxCodeseiteClick() {
-  codePages_->Select(dataUi_->daten.cbxCodeseite->currentIndex());
+  codePages_->Select(uiDaten_->cbxCodeseite->currentIndex());
   ShowSelectedPage();
   PublishCodes();
 }
 
 void TFrmMain::lstCodesClickCheck() {
-  const QListWidget* list = dataUi_->daten.lstCodes;
+  const QListWidget* list = uiDaten_->lstCodes;
   for (int b = 0; b < list->count(); ++b)
     codePages_->SetFlag(TByteFlag::LineBreak, b, list->item(b)->checkState() == Qt::Checked);
   RebuildLineBreakList();
@@ -73,10 +73,10 @@ void TFrmMain::lstCodesClickCheck() {
 }
 
 void TFrmMain::lstZeileDblClick() {
-  const QListWidgetItem* entry = dataUi_->daten.lstZeile->currentItem();
+  const QListWidgetItem* entry = uiDaten_->lstZeile->currentItem();
   if (entry == nullptr) return;
   const int b = ByteOfItem(entry->text().toStdString());
-  QListWidget* codes = dataUi_->daten.lstCodes;
+  QListWidget* codes = uiDaten_->lstCodes;
   if (b < 0 || b >= codes->count()) return;
   codes->clearSelection();
   fillingLists_ = true;
@@ -87,7 +87,7 @@ void TFrmMain::lstZeileDblClick() {
 }
 
 void TFrmMain::lstCodesDblClick() {
-  const int b = dataUi_->daten.lstCodes->currentRow();
+  const int b = uiDaten_->lstCodes->currentRow();
   if (!codePages_->CanEdit(b)) return;
   const QString caption = QString::fromStdString(codePages_->PageNames()[codePages_->Selected()]);
   const QString prompt = Text(TextId::CodeAendernPrompt) + QString::fromStdString(codePages_->EditPromptSuffix(b));
@@ -110,7 +110,7 @@ bool TFrmMain::EditCodeText(int b, const QString& text) {
     case TCodeEditResult::Done:
       break;
   }
-  QListWidgetItem* item = dataUi_->daten.lstCodes->item(b);
+  QListWidgetItem* item = uiDaten_->lstCodes->item(b);
   fillingLists_ = true;
   item->setText(QString::fromStdString(codePages_->Item(b)));
   fillingLists_ = false;
@@ -125,7 +125,7 @@ QString PageDialogCaption(const QWidget* page) { return page->windowTitle().remo
 
 void TFrmMain::mnCodeNeuClick() {
   bool ok = false;
-  const QString name = QInputDialog::getText(this, PageDialogCaption(dataUi_->tabDaten), Text(TextId::mnCodeNeu),
+  const QString name = QInputDialog::getText(this, PageDialogCaption(tabDaten), Text(TextId::mnCodeNeu),
                                              QLineEdit::Normal, QString(), &ok);
   if (!ok || name.isEmpty() || !codePages_->NewPage(name.toStdString())) return;
   ShowPageList();
@@ -136,7 +136,7 @@ void TFrmMain::mnCodeNeuClick() {
 void TFrmMain::mnCodeKopierenClick() {
   bool ok = false;
   const QString current = QString::fromStdString(codePages_->PageNames()[codePages_->Selected()]);
-  const QString name = QInputDialog::getText(this, PageDialogCaption(dataUi_->tabDaten), Text(TextId::mnCodeKopieren),
+  const QString name = QInputDialog::getText(this, PageDialogCaption(tabDaten), Text(TextId::mnCodeKopieren),
                                              QLineEdit::Normal, current, &ok);
   if (!ok || name.isEmpty() || !codePages_->CopyPage(name.toStdString())) return;
   ShowPageList();
@@ -145,7 +145,7 @@ void TFrmMain::mnCodeKopierenClick() {
 }
 
 void TFrmMain::mnCodeLoeschenClick() {
-  const auto answer = QMessageBox::question(this, PageDialogCaption(dataUi_->tabDaten),
+  const auto answer = QMessageBox::question(this, PageDialogCaption(tabDaten),
                                             Text(TextId::MsgDeleteCodePage), QMessageBox::Yes | QMessageBox::No);
   if (answer != QMessageBox::Yes || !codePages_->DeletePage()) return;
   ShowPageList();

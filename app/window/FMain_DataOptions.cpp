@@ -12,11 +12,14 @@
 #include <QTabWidget>
 
 #include "core/AppFlags.h"
+#include "core/CodePageList.h"
+#include "core/IniFile.h"
 #include "core/LineRuleSettings.h"
 #include "core/Startup.h"
 #include "ui_FMain.h"
 #include "window/CodeListDelegate.h"
-#include "window/DataPagesUi.h"
+#include "ui_TabDaten.h"
+#include "ui_TabProtokollbegrenzung.h"
 #include "window/FMain.h"
 
 namespace {
@@ -38,59 +41,62 @@ QAction* AddMenuAction(QMenu* menu, const char* name, const QString& text, int t
 }  // namespace
 
 void TFrmMain::BuildDataPages() {
-  dataUi_ = std::make_unique<TDataPagesUi>();
-  TDataPagesUi& d = *dataUi_;
   if (startup_ != nullptr) {
     codePages_ = &startup_->Settings().CodePages();
   } else {
-    d.ownIni = std::make_unique<TIniFile>();
-    d.ownIni->SetReadOnly(true);
-    d.ownCodePages = std::make_unique<TCodePages>(*d.ownIni);
-    codePages_ = d.ownCodePages.get();
+    ownIni_ = std::make_unique<TIniFile>();
+    ownIni_->SetReadOnly(true);
+    ownCodePages_ = std::make_unique<TCodePages>(*ownIni_);
+    codePages_ = ownCodePages_.get();
   }
 
   QTabWidget* page = ui_->Page;
-  d.tabDaten = new QWidget(page);
-  d.daten.setupUi(d.tabDaten);
-  page->insertTab(4, d.tabDaten, d.tabDaten->windowTitle());
-  d.tabProtokollbegrenzung = new QWidget(page);
-  d.prot.setupUi(d.tabProtokollbegrenzung);
-  page->insertTab(5, d.tabProtokollbegrenzung, d.tabProtokollbegrenzung->windowTitle());
+  uiDaten_ = std::make_unique<Ui::TabDaten>();
+  tabDaten = new QWidget(page);
+  uiDaten_->setupUi(tabDaten);
+  page->insertTab(4, tabDaten, tabDaten->windowTitle());
+  uiProt_ = std::make_unique<Ui::TabProtokollbegrenzung>();
+  tabProtokollbegrenzung = new QWidget(page);
+  uiProt_->setupUi(tabProtokollbegrenzung);
+  page->insertTab(5, tabProtokollbegrenzung, tabProtokollbegrenzung->windowTitle());
+  Ui::TabDaten& d = *uiDaten_;
+  Ui::TabProtokollbegrenzung& p = *uiProt_;
 
-  d.popCodeseite = new QMenu(d.daten.cbxCodeseite);
-  d.popCodeseite->setObjectName(QStringLiteral("popCodeseite"));
-  d.mnCodeNeu = AddMenuAction(d.popCodeseite, "mnCodeNeu", QStringLiteral("Neue Codeseite"), 1071);
-  d.mnCodeKopieren = AddMenuAction(d.popCodeseite, "mnCodeKopieren", QStringLiteral("Codeseite Kopieren"), 1072);
-  d.popCodeseite->addSeparator();
-  d.mnCodeLoeschen = AddMenuAction(d.popCodeseite, "mnCodeLoeschen", QStringLiteral("Codeseite Löschen"), 1073);
+  popCodeseite = new QMenu(d.cbxCodeseite);
+  popCodeseite->setObjectName(QStringLiteral("popCodeseite"));
+  mnCodeNeu = AddMenuAction(popCodeseite, "mnCodeNeu", QStringLiteral("Neue Codeseite"), 1071);
+  mnCodeKopieren = AddMenuAction(popCodeseite, "mnCodeKopieren", QStringLiteral("Codeseite Kopieren"), 1072);
+  popCodeseite->addSeparator();
+  mnCodeLoeschen = AddMenuAction(popCodeseite, "mnCodeLoeschen", QStringLiteral("Codeseite Löschen"), 1073);
 
-  for (QListWidget* list : {d.daten.lstCodes, d.prot.lstStartProt, d.prot.lstStopProt})
+  for (QListWidget* list : {d.lstCodes, p.lstStartProt, p.lstStopProt})
     list->setItemDelegate(new TCodeListDelegate(*codePages_, list));
-  for (QWidget* field : std::initializer_list<QWidget*>{d.daten.edZeichBegr, d.daten.edZwPause, d.prot.edProtChar,
-                                                        d.prot.lstStopProt, d.prot.lstStopProtList})
+  for (QWidget* field : std::initializer_list<QWidget*>{d.edZeichBegr, d.edZwPause, p.edProtChar, p.lstStopProt,
+                                                        p.lstStopProtList})
     ShowGrayWhenDisabled(field);
-  d.daten.Splitter1->setStretchFactor(1, 1);
+  d.Splitter1->setStretchFactor(1, 1);
 
   ShowPageList();
   ShowSelectedPage();
   FillProtLists();
-  d.daten.edZeichBegr->setEnabled(d.daten.chkZeichBegr->isChecked());
-  d.daten.edZwPause->setEnabled(d.daten.chkZwPause->isChecked());
+  d.edZeichBegr->setEnabled(d.chkZeichBegr->isChecked());
+  d.edZwPause->setEnabled(d.chkZwPause->isChecked());
   rxCodes_ = codePages_->RxCodes();
   ConnectDataPages();
 }
 
 void TFrmMain::ConnectDataPages() {
-  TDataPagesUi& d = *dataUi_;
-  connect(d.daten.cbxCodeseite, &QComboBox::currentIndexChanged, this, [this] {
+  Ui::TabDaten& d = *uiDaten_;
+  Ui::TabProtokollbegrenzung& p = *uiProt_;
+  connect(d.cbxCodeseite, &QComboBox::currentIndexChanged, this, [this] {
     if (!fillingLists_) cbxCodeseiteClick();
   });
-  connect(d.daten.cbxCodeseite, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { dataUi_->popCodeseite->popup(dataUi_->daten.cbxCodeseite->mapToGlobal(at)); });
+  connect(d.cbxCodeseite, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { popCodeseite->popup(uiDaten_->cbxCodeseite->mapToGlobal(at)); });
   connect(this, &TFrmMain::LanguageSwitched, this, [this] { ShowPageList(); });
-  connect(d.mnCodeNeu, &QAction::triggered, this, &TFrmMain::mnCodeNeuClick);
-  connect(d.mnCodeKopieren, &QAction::triggered, this, &TFrmMain::mnCodeKopierenClick);
-  connect(d.mnCodeLoeschen, &QAction::triggered, this, &TFrmMain::mnCodeLoeschenClick);
+  connect(mnCodeNeu, &QAction::triggered, this, &TFrmMain::mnCodeNeuClick);
+  connect(mnCodeKopieren, &QAction::triggered, this, &TFrmMain::mnCodeKopierenClick);
+  connect(mnCodeLoeschen, &QAction::triggered, this, &TFrmMain::mnCodeLoeschenClick);
 
   // A check change carries the clicked entry's state to every selected entry
   // when the clicked one is among them. A click on the box of another entry
@@ -108,49 +114,49 @@ void TFrmMain::ConnectDataPages() {
       (this->*rebuild)();
     });
   };
-  checkChange(d.daten.lstCodes, &TFrmMain::lstCodesClickCheck);
-  checkChange(d.prot.lstStartProt, &TFrmMain::lstStartProtClickCheck);
-  checkChange(d.prot.lstStopProt, &TFrmMain::lstStopProtClickCheck);
+  checkChange(d.lstCodes, &TFrmMain::lstCodesClickCheck);
+  checkChange(p.lstStartProt, &TFrmMain::lstStartProtClickCheck);
+  checkChange(p.lstStopProt, &TFrmMain::lstStopProtClickCheck);
 
-  connect(d.daten.lstCodes, &QListWidget::itemDoubleClicked, this, &TFrmMain::lstCodesDblClick);
-  auto* editCode = new QAction(d.daten.lstCodes);
+  connect(d.lstCodes, &QListWidget::itemDoubleClicked, this, &TFrmMain::lstCodesDblClick);
+  auto* editCode = new QAction(d.lstCodes);
   editCode->setShortcut(Qt::Key_F2);
   editCode->setShortcutContext(Qt::WidgetShortcut);
-  d.daten.lstCodes->addAction(editCode);
+  d.lstCodes->addAction(editCode);
   connect(editCode, &QAction::triggered, this, &TFrmMain::lstCodesDblClick);
-  connect(d.daten.lstZeile, &QListWidget::itemDoubleClicked, this, &TFrmMain::lstZeileDblClick);
-  connect(d.prot.lstStartProtList, &QListWidget::itemDoubleClicked, this, &TFrmMain::lstStartProtListDblClick);
-  connect(d.prot.lstStopProtList, &QListWidget::itemDoubleClicked, this, &TFrmMain::lstStopProtListDblClick);
+  connect(d.lstZeile, &QListWidget::itemDoubleClicked, this, &TFrmMain::lstZeileDblClick);
+  connect(p.lstStartProtList, &QListWidget::itemDoubleClicked, this, &TFrmMain::lstStartProtListDblClick);
+  connect(p.lstStopProtList, &QListWidget::itemDoubleClicked, this, &TFrmMain::lstStopProtListDblClick);
   connect(ui_->Page, &QTabWidget::currentChanged, this, [this](int index) {
-    if (ui_->Page->widget(index) == dataUi_->tabProtokollbegrenzung) FillProtLists();
+    if (ui_->Page->widget(index) == tabProtokollbegrenzung) FillProtLists();
   });
-  connect(d.daten.Splitter1, &QSplitter::splitterMoved, this,
-          [this] { panel5Width_ = dataUi_->daten.Panel5->width(); });
+  connect(d.Splitter1, &QSplitter::splitterMoved, this,
+          [this] { panel5Width_ = uiDaten_->Panel5->width(); });
 
-  for (QCheckBox* box : {d.daten.chkTextBegin, d.daten.chkTextEnde, d.daten.chkDatenAend, d.prot.chkProtWechsel})
+  for (QCheckBox* box : {d.chkTextBegin, d.chkTextEnde, d.chkDatenAend, p.chkProtWechsel})
     connect(box, &QCheckBox::toggled, this, &TFrmMain::PublishRxOptions);
-  for (QLineEdit* field : {d.daten.edtTextPC, d.daten.edtTextSPS, d.daten.edZwPause})
+  for (QLineEdit* field : {d.edtTextPC, d.edtTextSPS, d.edZwPause})
     connect(field, &QLineEdit::textChanged, this, &TFrmMain::PublishRxOptions);
-  connect(d.daten.chkZeichBegr, &QCheckBox::toggled, this, &TFrmMain::chkZeichBegrClick);
-  connect(d.daten.edZeichBegr, &QLineEdit::editingFinished, this, &TFrmMain::edZeichBegrExit);
-  connect(d.daten.chkZwPause, &QCheckBox::toggled, this, &TFrmMain::chkZwPauseClick);
-  connect(d.prot.edProtChar, &QLineEdit::textChanged, this, &TFrmMain::edProtCharChange);
+  connect(d.chkZeichBegr, &QCheckBox::toggled, this, &TFrmMain::chkZeichBegrClick);
+  connect(d.edZeichBegr, &QLineEdit::editingFinished, this, &TFrmMain::edZeichBegrExit);
+  connect(d.chkZwPause, &QCheckBox::toggled, this, &TFrmMain::chkZwPauseClick);
+  connect(p.edProtChar, &QLineEdit::textChanged, this, &TFrmMain::edProtCharChange);
 }
 
 void TFrmMain::ReadDataOptions(TRxOptions& rx) const {
-  const Ui::TabDaten& d = dataUi_->daten;
+  const Ui::TabDaten& d = *uiDaten_;
   rx.chkTextBegin = d.chkTextBegin->isChecked();
   rx.chkTextEnde = d.chkTextEnde->isChecked();
   rx.edtTextPC = d.edtTextPC->text().toStdString();
   rx.edtTextSPS = d.edtTextSPS->text().toStdString();
-  rx.DataPageShown = ui_->Page->isTabVisible(ui_->Page->indexOf(dataUi_->tabDaten));
+  rx.DataPageShown = ui_->Page->isTabVisible(ui_->Page->indexOf(tabDaten));
   rx.chkDatenAend = d.chkDatenAend->isChecked();
   rx.chkZwPause = d.chkZwPause->isChecked();
   rx.PauseLimitMs = ParsePauseLimit(d.edZwPause->text().toStdString());
   rx.chkZeichBegr = d.chkZeichBegr->isChecked();
   rx.CharLimit = charLimit_;
   rx.StopAfterChars = stopAfterChars_;
-  rx.chkProtWechsel = dataUi_->prot.chkProtWechsel->isChecked();
+  rx.chkProtWechsel = uiProt_->chkProtWechsel->isChecked();
   if (rxCodes_) rx.Codes = rxCodes_;
 }
 
@@ -161,27 +167,27 @@ void TFrmMain::PublishCodes() {
 }
 
 void TFrmMain::edProtCharChange() {
-  std::string text = dataUi_->prot.edProtChar->text().toStdString();
+  std::string text = uiProt_->edProtChar->text().toStdString();
   stopAfterChars_ = ApplyProtCharField(text);
-  if (QString::fromStdString(text) != dataUi_->prot.edProtChar->text())
-    dataUi_->prot.edProtChar->setText(QString::fromStdString(text));
+  if (QString::fromStdString(text) != uiProt_->edProtChar->text())
+    uiProt_->edProtChar->setText(QString::fromStdString(text));
   PublishRxOptions();
 }
 
 void TFrmMain::chkZeichBegrClick() {
-  const Ui::TabDaten& d = dataUi_->daten;
+  const Ui::TabDaten& d = *uiDaten_;
   d.edZeichBegr->setEnabled(d.chkZeichBegr->isChecked());
   edZeichBegrExit();
 }
 
 void TFrmMain::edZeichBegrExit() {
-  const Ui::TabDaten& d = dataUi_->daten;
+  const Ui::TabDaten& d = *uiDaten_;
   charLimit_ = ParseCharLimit(d.chkZeichBegr->isChecked(), d.edZeichBegr->text().toStdString());
   PublishRxOptions();
 }
 
 void TFrmMain::chkZwPauseClick() {
-  const Ui::TabDaten& d = dataUi_->daten;
+  const Ui::TabDaten& d = *uiDaten_;
   d.edZwPause->setEnabled(d.chkZwPause->isChecked());
   PublishRxOptions();
 }
@@ -190,7 +196,7 @@ void TFrmMain::ApplyDataSettings() {
   const TSettingsValues& v = startup_->Settings().Values();
   const TFrmMainSettings& f = v.FrmMain;
   const TLineRuleSettings& r = v.LineRules;
-  Ui::TabDaten& d = dataUi_->daten;
+  Ui::TabDaten& d = *uiDaten_;
   panel5Width_ = f.Panel5_Width;
   d.Splitter1->setSizes({panel5Width_, std::max(1, d.Splitter1->width() - panel5Width_)});
   d.edtTextPC->setText(QString::fromStdString(f.edtTextPC));
@@ -204,8 +210,8 @@ void TFrmMain::ApplyDataSettings() {
   d.chkZwPause->setChecked(r.chkZwPause);
   chkZeichBegrClick();
   chkZwPauseClick();
-  dataUi_->prot.edProtChar->setText(QString::number(r.iStopNachZeichen));
-  dataUi_->prot.chkProtWechsel->setChecked(r.chkProtWechsel);
+  uiProt_->edProtChar->setText(QString::number(r.iStopNachZeichen));
+  uiProt_->chkProtWechsel->setChecked(r.chkProtWechsel);
   // The code pages were read with the file; show them as they are now.
   ShowPageList();
   ShowSelectedPage();
@@ -217,7 +223,7 @@ void TFrmMain::StoreDataSettings() {
   TSettingsValues& v = startup_->Settings().Values();
   TFrmMainSettings& f = v.FrmMain;
   TLineRuleSettings& r = v.LineRules;
-  const Ui::TabDaten& d = dataUi_->daten;
+  const Ui::TabDaten& d = *uiDaten_;
   f.Panel5_Width = panel5Width_;
   f.edtTextPC = d.edtTextPC->text().toStdString();
   f.edtTextSPS = d.edtTextSPS->text().toStdString();
@@ -229,6 +235,6 @@ void TFrmMain::StoreDataSettings() {
   r.chkZwPause = d.chkZwPause->isChecked();
   r.edZwPause = d.edZwPause->text().toStdString();
   r.iStopNachZeichen = stopAfterChars_;
-  r.chkProtWechsel = dataUi_->prot.chkProtWechsel->isChecked();
+  r.chkProtWechsel = uiProt_->chkProtWechsel->isChecked();
   // CodeSeite and the three flag strings go with the code pages.
 }

@@ -9,7 +9,7 @@
 #include "core/Language.h"
 #include "core/LineRuleSettings.h"
 #include "window/CodeListDelegate.h"
-#include "window/DataPagesUi.h"
+#include "ui_TabProtokollbegrenzung.h"
 #include "window/FMain.h"
 
 // Each time the page is shown: the current code page's entries with the
@@ -17,8 +17,8 @@
 void TFrmMain::FillProtLists() {
   const std::vector<std::string> items = codePages_->Items();
   fillingLists_ = true;
-  FillCodeCheckList(dataUi_->prot.lstStartProt, items, *codePages_, TByteFlag::Start);
-  FillCodeCheckList(dataUi_->prot.lstStopProt, items, *codePages_, TByteFlag::Stop);
+  FillCodeCheckList(uiProt_->lstStartProt, items, *codePages_, TByteFlag::Start);
+  FillCodeCheckList(uiProt_->lstStopProt, items, *codePages_, TByteFlag::Stop);
   fillingLists_ = false;
   RebuildProtList(true, false);
   RebuildProtList(false, false);
@@ -29,8 +29,8 @@ void TFrmMain::FillProtLists() {
 // start characters exist and reopens it when none are left.
 void TFrmMain::RebuildProtList(bool start, bool byUser) {
   const TByteFlag flag = start ? TByteFlag::Start : TByteFlag::Stop;
-  const QListWidget* marks = start ? dataUi_->prot.lstStartProt : dataUi_->prot.lstStopProt;
-  QListWidget* chosen = start ? dataUi_->prot.lstStartProtList : dataUi_->prot.lstStopProtList;
+  const QListWidget* marks = start ? uiProt_->lstStartProt : uiProt_->lstStopProt;
+  QListWidget* chosen = start ? uiProt_->lstStartProtList : uiProt_->lstStopProtList;
   for (int b = 0; b < marks->count(); ++b) codePages_->SetFlag(flag, b, marks->item(b)->checkState() == Qt::Checked);
   chosen->clear();
   for (const std::string& text : codePages_->FlagList(flag)) chosen->addItem(QString::fromStdString(text));
@@ -45,9 +45,9 @@ void TFrmMain::ShowProtState() {
 
 // Without start characters there are no stop rules.
 void TFrmMain::EnableStopControls() {
-  const bool startCharsUsed = dataUi_->prot.lstStartProtList->count() > 0;
-  for (QWidget* control : std::initializer_list<QWidget*>{dataUi_->prot.edProtChar, dataUi_->prot.chkProtWechsel,
-                                                          dataUi_->prot.lstStopProt, dataUi_->prot.lstStopProtList})
+  const bool startCharsUsed = uiProt_->lstStartProtList->count() > 0;
+  for (QWidget* control : std::initializer_list<QWidget*>{uiProt_->edProtChar, uiProt_->chkProtWechsel,
+                                                          uiProt_->lstStopProt, uiProt_->lstStopProtList})
     control->setEnabled(startCharsUsed);
 }
 
@@ -79,14 +79,14 @@ bool UncheckChosen(const QListWidget* chosen, QListWidget* marks) {
 
 void TFrmMain::lstStartProtListDblClick() {
   fillingLists_ = true;
-  const bool changed = UncheckChosen(dataUi_->prot.lstStartProtList, dataUi_->prot.lstStartProt);
+  const bool changed = UncheckChosen(uiProt_->lstStartProtList, uiProt_->lstStartProt);
   fillingLists_ = false;
   if (changed) lstStartProtClickCheck();
 }
 
 void TFrmMain::lstStopProtListDblClick() {
   fillingLists_ = true;
-  const bool changed = UncheckChosen(dataUi_->prot.lstStopProtList, dataUi_->prot.lstStopProt);
+  const bool changed = UncheckChosen(uiProt_->lstStopProtList, uiProt_->lstStopProt);
   fillingLists_ = false;
   if (changed) lstStopProtClickCheck();
 }

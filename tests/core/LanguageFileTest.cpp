@@ -94,7 +94,8 @@ TEST_F(LanguageFileInput, ATruncatedFileKeepsWhatItHolds) {
   EXPECT_EQ(file.Read("6000", "8"), "\"&Help\"");
 }
 
-TEST_F(LanguageFileInput, UnreadableLinesAreReportedAndKept) {
+// The settings file's rules: reported, not used, and left out when written.
+TEST_F(LanguageFileInput, UnreadableLinesAreReportedAndLeftOut) {
   WriteBytes("stray line\r\n[6000]\r\n; a comment\r\n1=\"Polski\"\r\nno equals sign\r\n\r\n[7000]\r\n");
   TLanguageFile file(path);
   file.Load();
@@ -102,15 +103,16 @@ TEST_F(LanguageFileInput, UnreadableLinesAreReportedAndKept) {
   EXPECT_TRUE(ErrorMentions("first: line 1"));
   file.Write("6000", "7", "\"Zastosuj\"");
   ASSERT_TRUE(file.Store());
-  EXPECT_EQ(ReadBytes(),
-            "stray line\r\n[6000]\r\n; a comment\r\n1=\"Polski\"\r\n7=\"Zastosuj\"\r\nno equals sign\r\n\r\n[7000]\r\n");
+  EXPECT_EQ(ReadBytes(), "[6000]\r\n; a comment\r\n1=\"Polski\"\r\n7=\"Zastosuj\"\r\n\r\n[7000]\r\n");
 }
 
 TEST_F(LanguageFileInput, SectionsAndKeysIgnoreCaseAndTheFirstOneCounts) {
-  WriteBytes("[programm]\r\nversion=V 1\r\nVERSION=V 2\r\n[Programm]\r\nVersion=V 3\r\n");
+  WriteBytes("[programm]\r\nversion=V 1\r\nVERSION=V 2\r\n[Programm]\r\n# a note\r\nVersion=V 3\r\nBuild=7\r\n");
   TLanguageFile file(path);
   file.Load();
+  EXPECT_TRUE(errors.empty());
   EXPECT_EQ(file.Read("Programm", "Version"), "V 1");
+  EXPECT_EQ(file.Read("PROGRAMM", "build"), "7");  // a repeated section continues the first
   file.EraseSection("PROGRAMM");
   EXPECT_FALSE(file.Read("Programm", "Version"));
 }

@@ -43,7 +43,7 @@ void TFakePortDevice::PushOverrun() {
 void TFakePortDevice::SetInputs(unsigned lines) {
   std::lock_guard lock(lock_);
   inputs_ = lines & (mlCTS | mlDSR | mlDCD | mlRI);
-  modemPending_ = true;
+  waitState_.Raise(peModem);
   changed_.notify_all();
 }
 
@@ -59,7 +59,7 @@ void TFakePortDevice::HoldWrites(bool hold) {
   changed_.notify_all();
 }
 
-bool TFakePortDevice::Pending() const { return !input_.empty() || modemPending_ || gone_; }
+bool TFakePortDevice::Pending() const { return !input_.empty() || waitState_.HasPending() || gone_; }
 
 bool TFakePortDevice::Settle(std::chrono::milliseconds limit) {
   std::unique_lock lock(lock_);
@@ -112,14 +112,14 @@ int TFakePortDevice::Open(const std::string& path) {
   if (failOpen_ != 0) return failOpen_;
   ++openCount_;
   open_ = true;
-  released_ = false;
+  waitState_.Rearm();
   gone_ = false;
   return 0;
 }
 
 int TFakePortDevice::Close() {
   std::lock_guard lock(lock_);
-  released_ = true;
+  waitState_.Release();
   open_ = false;
   changed_.notify_all();
   return 0;
@@ -151,23 +151,21 @@ int TFakePortDevice::Purge() {
 unsigned TFakePortDevice::WaitEvent(int& error) {
   error = 0;
   std::unique_lock lock(lock_);
-  if (!open_ || released_) return peReleased;
+  if (!open_ || waitState_.Released()) return peReleased;
   waiting_ = true;
   changed_.notify_all();
-  changed_.wait(lock, [this] { return released_ || Pending(); });
+  changed_.wait(lock, [this] { return waitState_.Released() || Pending(); });
   waiting_ = false;
-  if (released_) return peReleased;
-  unsigned events = 0;
+  if (waitState_.Released()) return peReleased;
+  unsigned events = waitState_.Take();
   if (!input_.empty()) events |= peData;
-  if (modemPending_) events |= peModem;
   if (gone_) events |= peHangup;
-  modemPending_ = false;
   return events;
 }
 
 void TFakePortDevice::ReleaseWaits() {
   std::lock_guard lock(lock_);
-  released_ = true;
+  waitState_.Release();
   changed_.notify_all();
 }
 
@@ -193,9 +191,9 @@ int TFakePortDevice::Write(std::uint8_t byte, int timeoutMs) {
   lastWriteTimeout_ = timeoutMs;
   writerHeld_ = holdWrites_;
   changed_.notify_all();
-  changed_.wait(lock, [this] { return !holdWrites_ || released_; });
+  changed_.wait(lock, [this] { return !holdWrites_ || waitState_.Released(); });
   writerHeld_ = false;
-  if (released_) return ECANCELED;
+  if (waitState_.Released()) return ECANCELED;
   if (!open_) return EBADF;
   if (gone_) return EIO;
   written_.push_back(static_cast<char>(byte));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "serial/PortDevice.h"
+#include "serial/PortWaitState.h"
 
 class TFakePortDevice final : public TPortDevice {
  public:
@@ -73,9 +74,8 @@ class TFakePortDevice final : public TPortDevice {
   mutable std::mutex lock_;
   std::condition_variable changed_;
   bool open_ = false;
-  bool released_ = false;
-  bool gone_ = false;
-  bool modemPending_ = false;
+  TPortWaitState waitState_;
+  bool gone_ = false;  // unlike a modem event, stays until the next Open
   bool waiting_ = false;
   bool holdWrites_ = false;
   bool writerHeld_ = false;

@@ -2,7 +2,6 @@
 // pseudo-terminal carries the bytes, the fake device shows break and
 // direction line.
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -10,11 +9,11 @@
 #include <memory>
 
 #include "FakePortDevice.h"
+#include "SendLine.h"
 #include "SerialTestUtil.h"
 #include "core/AppFlags.h"
 #include "core/SendData.h"
 #include "core/SendFile.h"
-#include "serial/PseudoTerminal.h"
 #include "serial/SerialSendPort.h"
 #include "serial/Seriell.h"
 
@@ -26,17 +25,10 @@ class SendOverPorts : public ::testing::Test {
  protected:
   void SetUp() override {
     SendAbort.store(false);
-    ASSERT_EQ(line.Open(), 0);
-    portA = std::make_unique<TSeriell>(ring);
-    portA->SetDirection(dirPortA);
-    portA->SetFlowMode(fcNone);
-    portA->SetBaudrate(115200);
-    portA->SetPort(line.SlaveName());
-    portA->SetActive(true);
-    ASSERT_TRUE(portA->Opened());
-    sendA = std::make_unique<TSerialSendPort>(*portA);
-    routine.SetPorts(sendA.get(), nullptr);
-    routine.SetWorkMode(200, false);
+    ASSERT_TRUE(wire.Open([](TSeriell& port) {
+      port.SetDirection(dirPortA);
+      port.SetBaudrate(115200);
+    }));
     routine.SetEcho([this](const std::string& text) {
       std::lock_guard lock(echoLock);
       echoes.push_back(text);
@@ -44,26 +36,11 @@ class SendOverPorts : public ::testing::Test {
   }
   void TearDown() override { SendAbort.store(false); }
 
-  // Reads what the far end received until want bytes came.
-  std::string Receive(std::size_t want, std::chrono::milliseconds limit = 20s) {
-    WaitFor([&] {
-      pollfd fd{line.Master(), POLLIN, 0};
-      if (poll(&fd, 1, 10) > 0) {
-        char buffer[4096];
-        const ssize_t n = ::read(line.Master(), buffer, sizeof buffer);
-        if (n > 0) received.append(buffer, static_cast<std::size_t>(n));
-      }
-      return received.size() >= want;
-    }, limit);
-    return received;
-  }
+  std::string Receive(std::size_t want, std::chrono::milliseconds limit = 20s) { return wire.Receive(want, limit); }
 
-  ReceiveRing ring;
-  TPseudoTerminal line;
-  std::unique_ptr<TSeriell> portA;
-  std::unique_ptr<TSerialSendPort> sendA;
-  TSendRoutine routine;
-  std::string received;
+  TSendLine wire;
+  TSendRoutine& routine = wire.routine;
+  const std::string& received = wire.received;
   std::mutex echoLock;
   std::vector<std::string> echoes;
 };

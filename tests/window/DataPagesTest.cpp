@@ -8,7 +8,6 @@
 #include <QMessageBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include "WindowTestSupport.h"
 #include "core/AppFlags.h"
@@ -19,29 +18,6 @@
 #include "core/Startup.h"
 
 namespace {
-
-TSeriellData Byte(std::uint8_t b) {
-  TSeriellData r;
-  r.RecType = rtSeriell;
-  r.Count = 1;
-  r.Data[0] = b;
-  r.Dir = dirPortA;
-  r.Ready = 1;
-  return r;
-}
-
-// Answers the next modal dialog once it is up.
-void WhenDialogShows(std::function<void(QWidget*)> answer) {
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, answer = std::move(answer)] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr) return;
-    timer->stop();
-    timer->deleteLater();
-    answer(modal);
-  });
-  timer->start(5);
-}
 
 void AnswerInput(const QString& text) {
   WhenDialogShows([text](QWidget* modal) {
@@ -68,7 +44,7 @@ class DataPagesTest : public WindowTest {
  protected:
   QListWidget* List(const char* name) const { return Find<QListWidget>(name); }
   void Receive(std::string_view bytes) {
-    for (const char c : bytes) frm->Ring().Put(Byte(static_cast<std::uint8_t>(c)));
+    ReceiveBytes(*frm, bytes);
   }
   ::testing::AssertionResult PaneShows(const QString& text) {
     if (WaitFor([&] { return Pane()->Text() == text; })) return ::testing::AssertionSuccess();

@@ -8,17 +8,6 @@
 
 namespace {
 
-TSeriellData ByteAt(char c, double time) {
-  TSeriellData r;
-  r.RecType = rtSeriell;
-  r.Count = 1;
-  r.Data[0] = static_cast<std::uint8_t>(c);
-  r.Dir = dirPortA;
-  r.Time = time;
-  r.Ready = 1;
-  return r;
-}
-
 TEST_F(WindowTest, APauseAfterTheDateEntryStartsTheNextLineWithoutAStrayLineEnd) {
   Check("chkZwPause")->setChecked(true);
   Find<QLineEdit>("edZwPause")->setText(QStringLiteral("50"));
@@ -28,13 +17,13 @@ TEST_F(WindowTest, APauseAfterTheDateEntryStartsTheNextLineWithoutAStrayLineEnd)
 
   const double start = NowDateTime();
   const double ms = 1.0 / 86'400'000.0;
-  frm->Ring().Put(ByteAt('A', start));
-  frm->Ring().Put(ByteAt('B', start + ms));
+  frm->Ring().Put(ByteRecord('A', dirPortA, start));
+  frm->Ring().Put(ByteRecord('B', dirPortA, start + ms));
   ASSERT_TRUE(WaitFor([&] { return Pane()->Text().contains(QStringLiteral("AB")); }));
   frm->Timer1Timer();  // the date entry interrupts the open line
   // The ring stamps its own time: a real pause, well above the 50 ms.
   QThread::msleep(200);
-  frm->Ring().Put(ByteAt('C', start + 2000 * ms));
+  frm->Ring().Put(ByteRecord('C', dirPortA, start + 2000 * ms));
   ASSERT_TRUE(WaitFor([&] { return Pane()->Text().contains(QStringLiteral("C")); }));
 
   for (qsizetype line = 0; line < Pane()->LineCount(); ++line)

@@ -10,7 +10,6 @@
 #include "core/Startup.h"
 #include "core/TextIds.h"
 #include "serial/InterfacePorts.h"
-#include "serial/PseudoTerminal.h"
 #include "window/Captions.h"
 #include "window/RadioGroup.h"
 
@@ -23,18 +22,8 @@ QString NotPresentText(const std::string& port) {
          GetQText(TextId::MsgPortNotPresentAfter);
 }
 
-class InterfaceInputTest : public WindowTest {
+class InterfaceInputTest : public PortPageTest {
  protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    ASSERT_EQ(lineA.Open(), 0);
-    ASSERT_EQ(lineB.Open(), 0);
-  }
-  void TypePort(const char* list, const std::string& name) {
-    auto* box = Find<QComboBox>(list);
-    box->setEditText(QString::fromStdString(name));
-    emit box->lineEdit()->editingFinished();
-  }
   void OpenBothPorts() {
     Find<QRadioButton>("rgrpE")->setChecked(true);
     TypePort("cbxSSA", lineA.SlaveName());
@@ -43,9 +32,6 @@ class InterfaceInputTest : public WindowTest {
     ASSERT_TRUE(frm->Ports().PortA().Opened() && frm->Ports().PortB().Opened()) << frm->StatusMessage().toStdString();
     ASSERT_EQ(Caption(), GetQText(TextId::btnOK1Trennen));
   }
-  QString Caption() const { return Button("btnOK1")->text(); }
-
-  TPseudoTerminal lineA, lineB;
 };
 
 TEST_F(InterfaceInputTest, AnOtherRateThatIsNoNumberIsRefusedAndTheOpenPortsStay) {

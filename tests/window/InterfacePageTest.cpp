@@ -12,28 +12,13 @@
 
 #include "WindowTestSupport.h"
 #include "serial/InterfacePorts.h"
-#include "serial/PseudoTerminal.h"
 #include "window/RadioGroup.h"
 
 namespace {
 
-class InterfacePageTest : public WindowTest {
+class InterfacePageTest : public PortPageTest {
  protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    ASSERT_EQ(lineA.Open(), 0);
-    ASSERT_EQ(lineB.Open(), 0);
-  }
-  // Types a port name into a list the way a user does.
-  void TypePort(const char* list, const std::string& name) {
-    auto* box = Find<QComboBox>(list);
-    box->setEditText(QString::fromStdString(name));
-    emit box->lineEdit()->editingFinished();
-  }
-  QString Caption() const { return Button("btnOK1")->text(); }
   void StopDemoIfAny() { ASSERT_FALSE(frm->DemoRunning()); }
-
-  TPseudoTerminal lineA, lineB;
 };
 
 TEST_F(InterfacePageTest, PageHasTheControlsAndShotLooksRight) {

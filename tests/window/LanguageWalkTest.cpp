@@ -10,7 +10,6 @@
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTimer>
 #include <map>
 #include <set>
 
@@ -49,19 +48,6 @@ void CollectWidget(TScreenTexts& texts, const QWidget* w) {
   // The port lists hold device names, not words.
   if (const auto* box = qobject_cast<const QComboBox*>(w); box && !box->isEditable())
     for (int i = 0; i < box->count(); ++i) Put(texts, Where(w, "item") + QString::number(i), box->itemText(i));
-}
-
-// Answers the next modal dialog once it is up.
-void WhenDialogShows(std::function<void(QWidget*)> answer) {
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, answer = std::move(answer)] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr) return;
-    timer->stop();
-    timer->deleteLater();
-    answer(modal);
-  });
-  timer->start(5);
 }
 
 // A file dialog's title, filters and its own labels and buttons; then it is cancelled.

@@ -15,18 +15,6 @@
 
 namespace {
 
-void Receive(TFrmMain& frm, std::string_view bytes, std::uint8_t dir) {
-  for (const char c : bytes) {
-    TSeriellData r;
-    r.RecType = rtSeriell;
-    r.Count = 1;
-    r.Data[0] = static_cast<std::uint8_t>(c);
-    r.Dir = dir;
-    r.Ready = 1;
-    frm.Ring().Put(r);
-  }
-}
-
 // The dialog's answer: this file with this filter.
 auto Choose(std::string path, int filter) {
   return [path = std::move(path), filter](const TLogFileChoice&) {
@@ -69,13 +57,13 @@ TEST_F(LogWindowTest, OnlineLogTakesReceivedRunsAndStatusLinesButNoTypedNotes) {
   ASSERT_TRUE(frm->OnlineLog().LogReady());
   EXPECT_TRUE(Check("chkOnlineLog")->isChecked());
 
-  Receive(*frm, "PING", dirPortA);
+  ReceiveBytes(*frm, "PING", dirPortA);
   ASSERT_TRUE(WaitFor([&] { return PaneHas("PING"); }));
   frm->ShowSentData("sent-echo");
   Key(Qt::Key_Q, QStringLiteral("q"));
   Key(Qt::Key_Q, QStringLiteral("q"));
   ASSERT_TRUE(PaneHas("qq"));  // the note is in the pane
-  Receive(*frm, "PONG", dirPortB);
+  ReceiveBytes(*frm, "PONG", dirPortB);
   ASSERT_TRUE(WaitFor([&] { return PaneHas("PONG"); }));
 
   Check("chkOnlineLog")->click();
@@ -91,7 +79,7 @@ TEST_F(LogWindowTest, OnlineLogTakesReceivedRunsAndStatusLinesButNoTypedNotes) {
   EXPECT_TRUE(questions.empty());
 
   // Nothing reaches the file once the box is cleared.
-  Receive(*frm, "LATE", dirPortA);
+  ReceiveBytes(*frm, "LATE", dirPortA);
   ASSERT_TRUE(WaitFor([&] { return PaneHas("LATE"); }));
   EXPECT_FALSE(Contains(TTempDir::Read(path), "LATE"));
 }
@@ -100,7 +88,7 @@ TEST_F(LogWindowTest, RichTextLogGetsItsExtensionFromTheFilterAndEndsWithABraceW
   frm->LogPrompts().OnlineDialog = Choose(dir.File("trace"), 2);
   Check("chkOnlineLog")->click();
   ASSERT_TRUE(frm->OnlineLog().LogRtf());
-  Receive(*frm, "SPS", dirPortB);
+  ReceiveBytes(*frm, "SPS", dirPortB);
   ASSERT_TRUE(WaitFor([&] { return PaneHas("SPS"); }));
   Check("chkOnlineLog")->click();
 
@@ -179,8 +167,8 @@ TEST_F(LogWindowTest, NoPortBoxesExcludeEachOtherAndKeepTheirPortOutOfBothLogs) 
   Check("chkOnlineLog")->click();
   Check("chkOnlineRohLog")->click();
   ASSERT_TRUE(frm->RawLog().RawReady());
-  Receive(*frm, "pc", dirPortA);
-  Receive(*frm, "sps", dirPortB);
+  ReceiveBytes(*frm, "pc", dirPortA);
+  ReceiveBytes(*frm, "sps", dirPortB);
   ASSERT_TRUE(WaitFor([&] { return PaneHas("sps"); }));
   Check("chkOnlineLog")->click();
   Check("chkOnlineRohLog")->click();
@@ -207,11 +195,9 @@ TEST_F(LogWindowTest, LimitBoxEnablesTheRotationChoicesAndReachesTheLogs) {
 // Two program runs over one start directory: a log running at exit goes on
 // in its file at the next start, without a dialog.
 TEST(LogWindowRestart, LogsRunningAtExitRestartAtTheNextStart) {
-  TTempDir work;
-  TErrorLogFile errorLog;
-  TStartupOptions options;
-  options.StartDir = work.Path().string();
-  options.ErrorLog = &errorLog;
+  TStartDir start;
+  const TTempDir& work = start.Work;
+  const TStartupOptions& options = start.Options;
   const std::string online = work.File("online.rtf");
   {
     TStartup startup(options);

@@ -70,11 +70,9 @@ TEST_F(PlugInWindowTest, CancelledDialogLeavesThePlugInOff) {
 // Two runs over one start directory: the plug-in in use at exit is loaded
 // again at the next start, from section PlugIn.
 TEST(PlugInWindowRestart, PlugInInUseAtExitIsLoadedAtTheNextStart) {
-  TTempDir work;
-  TErrorLogFile errorLog;
-  TStartupOptions options;
-  options.StartDir = work.Path().string();
-  options.ErrorLog = &errorLog;
+  TStartDir start;
+  const TTempDir& work = start.Work;
+  const TStartupOptions& options = start.Options;
   const QString plugIn = QStringLiteral(TAMARIK_TEST_PLUGINS "/scripted_v30.so");
   {
     TStartup startup(options);

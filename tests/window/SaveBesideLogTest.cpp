@@ -28,17 +28,7 @@ class SaveBesideLogTest : public WindowTest {
     Check("chkOnlineLog")->click();
     ASSERT_TRUE(frm->OnlineLog().LogReady());
   }
-  void Receive(std::string_view bytes) {
-    for (const char c : bytes) {
-      TSeriellData r;
-      r.RecType = rtSeriell;
-      r.Count = 1;
-      r.Data[0] = static_cast<std::uint8_t>(c);
-      r.Dir = dirPortA;
-      r.Ready = 1;
-      frm->Ring().Put(r);
-    }
-  }
+  void Receive(std::string_view bytes) { ReceiveBytes(*frm, bytes); }
   static bool FileHas(const std::string& path, std::string_view text) {
     return WaitFor([&] { return TTempDir::Read(path).find(text) != std::string::npos; });
   }

@@ -13,10 +13,7 @@
 #include "WindowTestSupport.h"
 #include "core/AppFlags.h"
 #include "core/SendData.h"
-#include "serial/PseudoTerminal.h"
-#include "core/ReceiveRing.h"
-#include "serial/SerialSendPort.h"
-#include "serial/Seriell.h"
+#include "serial/SendLine.h"
 #include "window/fSend.h"
 
 namespace {
@@ -89,15 +86,7 @@ class FileSendTest : public WindowTest {
   void SetUp() override {
     WindowTest::SetUp();
     SendAbort.store(false);
-    ASSERT_EQ(line.Open(), 0);
-    port = std::make_unique<TSeriell>(ring);
-    port->SetFlowMode(fcNone);
-    port->SetPort(line.SlaveName());
-    port->SetActive(true);
-    ASSERT_TRUE(port->Opened());
-    sendPort = std::make_unique<TSerialSendPort>(*port);
-    routine.SetPorts(sendPort.get(), nullptr);
-    routine.SetWorkMode(200, false);
+    ASSERT_TRUE(wire.Open());
     file = (std::filesystem::temp_directory_path() / ("tamarik-file-" + std::to_string(::getpid()))).string();
     std::string content;
     for (int i = 0; i < 500; ++i) content += "0123456789\r\n";
@@ -107,7 +96,7 @@ class FileSendTest : public WindowTest {
     settings.Form.edWartAfterLine_Text = "20";  // a pause per line keeps the send going
     settings.Form.pgMain_ActivePageIndex = 1;
     settings.Form.rbB_Checked = false;
-    dialog = std::make_unique<TfrmSend>(nullptr, routine, settings);
+    dialog = std::make_unique<TfrmSend>(nullptr, wire.routine, settings);
     dialog->ShowForMode(SendDialogModeFor(200, false));
   }
   void TearDown() override {
@@ -117,11 +106,7 @@ class FileSendTest : public WindowTest {
     WindowTest::TearDown();
   }
 
-  ReceiveRing ring;
-  TPseudoTerminal line;
-  std::unique_ptr<TSeriell> port;
-  std::unique_ptr<TSerialSendPort> sendPort;
-  TSendRoutine routine;
+  serial_test::TSendLine wire;
   std::string file;
   std::unique_ptr<TfrmSend> dialog;
 };

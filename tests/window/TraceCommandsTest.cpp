@@ -14,16 +14,6 @@
 
 namespace {
 
-TSeriellData Byte(std::uint8_t b, std::uint8_t dir = dirPortA) {
-  TSeriellData r;
-  r.RecType = rtSeriell;
-  r.Count = 1;
-  r.Data[0] = b;
-  r.Dir = dir;
-  r.Ready = 1;
-  return r;
-}
-
 // A port whose send slot never frees: a relay hand-over to it waits until
 // closing begins.
 class TStalledPort final : public TTxPort {
@@ -142,7 +132,7 @@ TEST_F(WindowTest, PauseConsumesBatchesWithoutShowingThem) {
   EXPECT_EQ(Find<QLabel>("StBarPanel0")->text(), QStringLiteral("Protokollierung:"));
 
   ReceiveRing& ring = frm->Ring();
-  for (char c : std::string("hidden")) ring.Put(Byte(static_cast<std::uint8_t>(c)));
+  for (char c : std::string("hidden")) ring.Put(ByteRecord(static_cast<std::uint8_t>(c)));
   ASSERT_TRUE(WaitFor([&] { return ring.ReadIndex() == ring.ClaimIndex(); }));
   frm->DrainRuns();
   EXPECT_EQ(Pane()->Length(), 0);
@@ -151,7 +141,7 @@ TEST_F(WindowTest, PauseConsumesBatchesWithoutShowingThem) {
   EXPECT_EQ(pause->text(), QStringLiteral("&Pause"));
   EXPECT_EQ(pause->toolTip(), QStringLiteral("Hält die Anzeige der Daten an"));
   EXPECT_EQ(panel1->text(), QStringLiteral("An"));
-  ring.Put(Byte('s'));
+  ring.Put(ByteRecord('s'));
   ASSERT_TRUE(WaitFor([&] { return Pane()->Length() == 1; }));
   EXPECT_EQ(Pane()->Text(), QStringLiteral("s"));
 }
@@ -166,7 +156,7 @@ TEST_F(WindowTest, ClearEmptiesPaneAndDropsWaitingRuns) {
 }
 
 TEST_F(WindowTest, SentDataIsAGreenLineWithTheTime) {
-  frm->Ring().Put(Byte('o'));
+  frm->Ring().Put(ByteRecord('o'));
   ASSERT_TRUE(WaitFor([&] { return Pane()->Length() == 1; }));
   Check("chkProtZeit")->setChecked(true);
   frm->ShowSentData("ATZ");
@@ -206,7 +196,7 @@ TEST_F(WindowTest, ClosingEndsARelayWaitingOnAStalledPort) {
   rx.RelayPorts = true;
   frm->Pipeline().SetOptions(rx);
   frm->Pipeline().SetRelayPorts(&stalled, &stalled);
-  frm->Ring().Put(Byte('x', dirPortB));
+  frm->Ring().Put(ByteRecord('x', dirPortB));
   // The byte shown: it has passed the relay, which holds it for the stalled port.
   ASSERT_TRUE(WaitFor([&] { return Pane()->Text().contains(QLatin1Char('x')); }));
   frm->close();  // hangs for good when closing starts after the ports

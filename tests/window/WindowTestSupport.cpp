@@ -1,8 +1,11 @@
 #include "WindowTestSupport.h"
 
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include "window/Application.h"
 #include "core/Language.h"
@@ -64,4 +67,43 @@ void WindowTest::SetUp() {
 void WindowTest::Key(int key, const QString& text, Qt::KeyboardModifiers modifiers) {
   QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
   QApplication::sendEvent(Pane(), &press);
+}
+
+TSeriellData ByteRecord(std::uint8_t byte, std::uint8_t dir, double time) {
+  TSeriellData r;
+  r.RecType = rtSeriell;
+  r.Count = 1;
+  r.Data[0] = byte;
+  r.Dir = dir;
+  r.Time = time;
+  r.Ready = 1;
+  return r;
+}
+
+void ReceiveBytes(TFrmMain& frm, std::string_view bytes, std::uint8_t dir) {
+  for (const char c : bytes) frm.Ring().Put(ByteRecord(static_cast<std::uint8_t>(c), dir));
+}
+
+void WhenDialogShows(std::function<void(QWidget*)> answer) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, answer = std::move(answer)] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) return;
+    timer->stop();
+    timer->deleteLater();
+    answer(modal);
+  });
+  timer->start(5);
+}
+
+void PortPageTest::SetUp() {
+  WindowTest::SetUp();
+  ASSERT_EQ(lineA.Open(), 0);
+  ASSERT_EQ(lineB.Open(), 0);
+}
+
+void PortPageTest::TypePort(const char* list, const std::string& name) {
+  auto* box = Find<QComboBox>(list);
+  box->setEditText(QString::fromStdString(name));
+  emit box->lineEdit()->editingFinished();
 }

@@ -1,5 +1,5 @@
-// Shared by the window tests: the application object, a window fixture and
-// a wait that keeps the event loop running.
+// Shared by the window tests: the application object, window fixtures, a
+// wait that keeps the event loop running, and received bytes and dialogs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,9 +12,14 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/ErrorLogFile.h"
+#include "core/Startup.h"
+#include "core/TempDir.h"
+#include "serial/PseudoTerminal.h"
 #include "window/FMain.h"
 #include "window/TracePane.h"
 
@@ -48,3 +53,34 @@ class WindowTest : public ::testing::Test {
 
 // The Language.txt the windows of the tests use, in a folder of their own.
 QString TestLanguageFile();
+
+// One received byte as a port records it.
+TSeriellData ByteRecord(std::uint8_t byte, std::uint8_t dir = dirPortA, double time = 0.0);
+// Puts every byte into the window's ring, one record each.
+void ReceiveBytes(TFrmMain& frm, std::string_view bytes, std::uint8_t dir = dirPortA);
+
+// Answers the next modal dialog once it is up.
+void WhenDialogShows(std::function<void(QWidget*)> answer);
+
+// The interface page with two pseudo-terminals standing in for the ports.
+class PortPageTest : public WindowTest {
+ protected:
+  void SetUp() override;
+  // Types a port name into a list the way a user does.
+  void TypePort(const char* list, const std::string& name);
+  QString Caption() const { return Button("btnOK1")->text(); }
+
+  TPseudoTerminal lineA, lineB;
+};
+
+// A start directory of its own with an error log, for tests over two
+// program runs.
+struct TStartDir {
+  TStartDir() {
+    Options.StartDir = Work.Path().string();
+    Options.ErrorLog = &ErrorLog;
+  }
+  TTempDir Work;
+  TErrorLogFile ErrorLog;
+  TStartupOptions Options;
+};
