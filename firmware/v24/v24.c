@@ -1,0 +1,70 @@
+/* "V24": the serial monitor for two V.24 inputs. Every received byte
+   becomes a 3-byte record (status, data, tick) in the record buffers;
+   line errors and breaks come as a line-status record in front of the byte
+   they belong to, changes of the modem lines as an empty record. */
+#include "board.h"
+#include "mailbox.h"
+#include "quadbuf.h"
+#include "uart.h"
+
+/* Status byte: bits 0-1 the input (1, 2; 3 a line-status record, 0 an
+   empty record), then CTS1, CTS2, DSR1, DSR2, RI (either input) and DCD
+   (either input). */
+static unsigned char modem;
+
+static unsigned char modem_bits(void) {
+  unsigned char m1 = UART_REG(UART1_BASE, UART_MSR), m2 = UART_REG(UART2_BASE, UART_MSR);
+  unsigned char s = 0;
+  if (m1 & MSR_CTS) s |= 0x04;
+  if (m2 & MSR_CTS) s |= 0x08;
+  if (m1 & MSR_DSR) s |= 0x10;
+  if (m2 & MSR_DSR) s |= 0x20;
+  if ((m1 | m2) & MSR_RI) s |= 0x40;
+  if ((m1 | m2) & MSR_DCD) s |= 0x80;
+  return s;
+}
+
+static void record(unsigned char status, unsigned char data) {
+  qb_byte(status);
+  qb_byte(data);
+  qb_byte(tick);
+}
+
+/* One input: a waiting byte, with its line-status record first when the
+   UART flags it. The data byte of a line-status record carries the error
+   bits as the UART reports them, and bit 7 for input 2. */
+static void take(unsigned base, unsigned char input) {
+  unsigned char lsr = UART_REG(base, UART_LSR);
+  if (!(lsr & (LSR_DR | LSR_OE))) return;
+  if (!qb_room(6)) return; /* the host is behind: the UART's FIFO holds on */
+  if (lsr & LSR_ERRORS) record(modem | 3, (lsr & LSR_ERRORS) | (input == 2 ? 0x80 : 0));
+  if (lsr & LSR_DR) record(modem | input, UART_REG(base, UART_RBR));
+}
+
+void main(void) {
+  unsigned char last_tick, m;
+  MB_READY = 0xFF;
+  uart_default_config();
+  uart_follow_config();
+  qb_init(3);
+  qb_start_ticks();
+  modem = modem_bits();
+  last_tick = tick;
+  MB_SEND_DONE = MB_SEND_GO;
+  MB_READY = 0;
+  for (;;) {
+    take(UART1_BASE, 1);
+    take(UART2_BASE, 2);
+    uart_send_frame();
+    if (tick != last_tick) {
+      last_tick = tick;
+      m = modem_bits();
+      if (m != modem && qb_room(3)) {
+        modem = m;
+        record(modem, 0);
+      }
+      qb_poll();
+      uart_follow_config();
+    }
+  }
+}
