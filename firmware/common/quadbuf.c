@@ -10,7 +10,7 @@
 volatile unsigned char tick;
 
 static __xdata unsigned char *buf;
-static unsigned char cur, fill, start_tick, first, seen_read, consumed, lost;
+static unsigned char cur, fill, start_tick, first, limit, seen_read, consumed, lost;
 static __bit complete;
 
 void tick_isr(void) __interrupt(5) {
@@ -67,6 +67,7 @@ static __bit advance(void) {
 void qb_init(unsigned char first_offset) {
   unsigned char s;
   first = first_offset;
+  limit = CAPACITY + 3 - first_offset;
   for (s = 0; s < 4; ++s) BUF(s)[1] = OPEN;
   seen_read = MB_READ_SLOT & 3;
   consumed = 0x0F;
@@ -76,7 +77,7 @@ void qb_init(unsigned char first_offset) {
 
 __bit qb_room(unsigned char need) {
   if (complete) return advance();
-  if (fill + need <= CAPACITY + 3 - first) return 1;
+  if (fill <= (unsigned char)(limit - need)) return 1;
   finish();
   return advance();
 }
@@ -88,6 +89,19 @@ void qb_byte(unsigned char value) {
   }
   buf[first + fill] = value;
   ++fill;
+}
+
+void qb_record(unsigned char status, unsigned char data) {
+  __xdata unsigned char *p;
+  if (fill == 0) {
+    start_tick = tick;
+    if (first == 3) buf[2] = start_tick;
+  }
+  p = buf + first + fill;
+  *p++ = status;
+  *p++ = data;
+  *p = tick;
+  fill += 3;
 }
 
 void qb_lost(void) { lost = 0x10; }
@@ -105,10 +119,11 @@ void qb_poll(void) {
     fill = 0;
     buf[1] = OPEN;
   }
-  /* The host skipped the buffer being filled (it starts after the one it
-     found in 0x10B): move the records into the one it waits for. */
+  /* The host waits for the buffer after the open one: it skipped this one
+     (it starts after the one it found in 0x10B), so the records move into
+     the one it waits for. */
   r = MB_READ_SLOT & 3;
-  if (r == ((cur + 1) & 3) && seen_read == cur) {
+  if (r == ((cur + 1) & 3)) {
     __xdata unsigned char *to = BUF(r);
     unsigned char i;
     follow_host();

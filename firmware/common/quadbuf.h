@@ -19,6 +19,8 @@ void qb_init(unsigned char first_offset);
    starting the next when needed; 0 while the host still reads the next. */
 __bit qb_room(unsigned char need);
 void qb_byte(unsigned char value);
+/* status, data and the tick now: the 3-byte record of the serial images. */
+void qb_record(unsigned char status, unsigned char data);
 /* Once per tick: completes an aged buffer, follows the host's 0x10C. */
 void qb_poll(void);
 /* Something could not be stored: the next completed buffer says so. */

@@ -24,22 +24,24 @@ static unsigned char modem_bits(void) {
   return s;
 }
 
-static void record(unsigned char status, unsigned char data) {
-  qb_byte(status);
-  qb_byte(data);
-  qb_byte(tick);
-}
-
-/* One input: a waiting byte, with its line-status record first when the
-   UART flags it. The data byte of a line-status record carries the error
-   bits as the UART reports them, and bit 7 for input 2. */
-static void take(unsigned base, unsigned char input) {
-  unsigned char lsr = UART_REG(base, UART_LSR);
-  if (!(lsr & (LSR_DR | LSR_OE))) return;
-  if (!qb_room(6)) return; /* the host is behind: the UART's FIFO holds on */
-  if (lsr & LSR_ERRORS) record(modem | 3, (lsr & LSR_ERRORS) | (input == 2 ? 0x80 : 0));
-  if (lsr & LSR_DR) record(modem | input, UART_REG(base, UART_RBR));
-}
+/* One input: the bytes waiting in its FIFO, each with its line-status
+   record first when the UART flags it. The data byte of a line-status
+   record carries the error bits as the UART reports them, and bit 7 for
+   input 2. Addresses are constants so that each access is one MOVX. */
+#define DEFINE_TAKE(name, BASE, INPUT, INPUT_BIT)                          \
+  static void name(void) {                                                \
+    unsigned char lsr, n = 16;                                            \
+    while (n--) {                                                         \
+      lsr = XREG((BASE) + UART_LSR);                                      \
+      if (!(lsr & (LSR_DR | LSR_OE))) return;                             \
+      if (!qb_room(6)) return; /* the host is behind: the FIFO holds on */ \
+      if (lsr & LSR_ERRORS) qb_record(modem | 3, (lsr & LSR_ERRORS) | (INPUT_BIT)); \
+      if (!(lsr & LSR_DR)) return;                                        \
+      qb_record(modem | (INPUT), XREG((BASE) + UART_RBR));                \
+    }                                                                     \
+  }
+DEFINE_TAKE(take1, UART1_BASE, 1, 0)
+DEFINE_TAKE(take2, UART2_BASE, 2, 0x80)
 
 void main(void) {
   unsigned char last_tick, m;
@@ -53,15 +55,15 @@ void main(void) {
   MB_SEND_DONE = MB_SEND_GO;
   MB_READY = 0;
   for (;;) {
-    take(UART1_BASE, 1);
-    take(UART2_BASE, 2);
+    take1();
+    take2();
     uart_send_frame();
     if (tick != last_tick) {
       last_tick = tick;
       m = modem_bits();
       if (m != modem && qb_room(3)) {
         modem = m;
-        record(modem, 0);
+        qb_record(modem, 0);
       }
       qb_poll();
       uart_follow_config();
