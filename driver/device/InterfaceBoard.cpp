@@ -104,4 +104,8 @@ bool TInterfaceBoard::LedOn() {
   return chip_.WithCore([&](emu8051::TCore8051&) { return !(portA_ & kLed); });
 }
 
+uint8_t TInterfaceBoard::PortA() {
+  return chip_.WithCore([&](emu8051::TCore8051&) { return portA_; });
+}
+
 }  // namespace tamarikusb

@@ -37,6 +37,8 @@ class TInterfaceBoard {
   uint64_t Overruns(int input);
   uint32_t InputBaud(int input);
   bool LedOn();
+  // Levels on port A's pins as the board sees them.
+  uint8_t PortA();
 
  private:
   class TExternalBus;

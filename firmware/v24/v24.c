@@ -43,6 +43,15 @@ static unsigned char modem_bits(void) {
 DEFINE_TAKE(take1, UART1_BASE, 1, 0)
 DEFINE_TAKE(take2, UART2_BASE, 2, 0x80)
 
+#ifdef TRANSCEIVER_MODES
+/* PA2/PA3 carry the two low bits of the mode byte to the transceivers. */
+static void follow_mode(void) {
+  unsigned char want = (MB_MODE & 3) << 2;
+  OEA |= PA_MODE0 | PA_MODE1;
+  if ((OUTA & (PA_MODE0 | PA_MODE1)) != want) OUTA = (OUTA & ~(PA_MODE0 | PA_MODE1)) | want;
+}
+#endif
+
 void main(void) {
   unsigned char last_tick, m;
   MB_READY = 0xFF;
@@ -67,6 +76,9 @@ void main(void) {
       }
       qb_poll();
       uart_follow_config();
+#ifdef TRANSCEIVER_MODES
+      follow_mode();
+#endif
     }
   }
 }
