@@ -1,12 +1,13 @@
 #include "InterfaceBoard.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace tamarikusb {
 
 namespace {
 constexpr uint16_t kUartBase = 0x4000, kUartEnd = 0x4010;
-constexpr uint16_t kOutA = 0x7F96, kPinsA = 0x7F99, kOeA = 0x7F9C;
+constexpr uint16_t kOutA = 0x7F96, kPinsA = 0x7F99, kOeA = 0x7F9C, kOutB = 0x7F97, kOeB = 0x7F9D;
 constexpr uint8_t kClock12 = 0x01, kLed = 0x02;
 }  // namespace
 
@@ -38,8 +39,9 @@ class TInterfaceBoard::TPortRegisters : public emu8051::TXdataBus {
     return x[address];
   }
   void XWrite(uint16_t address, uint8_t) override {
-    if (address != kOutA && address != kOeA) return;
     const uint8_t* x = board_.core_->Xdata();
+    if (address == kOutB || address == kOeB) board_.portB_ = static_cast<uint8_t>((x[kOutB] & x[kOeB]) | (0xFF & ~x[kOeB]));
+    if (address != kOutA && address != kOeA) return;
     // An output not enabled floats high through the board's pull-ups.
     const uint8_t level = static_cast<uint8_t>((x[kOutA] & x[kOeA]) | (0xFF & ~x[kOeA]));
     board_.portA_ = level;
@@ -102,6 +104,25 @@ uint32_t TInterfaceBoard::InputBaud(int input) {
 
 bool TInterfaceBoard::LedOn() {
   return chip_.WithCore([&](emu8051::TCore8051&) { return !(portA_ & kLed); });
+}
+
+void TInterfaceBoard::SetFrequency(int input, double hz) {
+  chip_.WithCore([&](emu8051::TCore8051&) { frequency_[static_cast<size_t>(input) & 3] = hz; });
+}
+
+void TInterfaceBoard::RunCycles(uint64_t cycles) {
+  // Slices of 100 us: edges arrive spread over the run, not in one lump.
+  constexpr uint64_t kSlice = 600;
+  chip_.WithCore([&](emu8051::TCore8051& core) {
+    for (uint64_t done = 0; done < cycles; done += kSlice) {
+      const uint64_t step = std::min(kSlice, cycles - done);
+      core.RunUntilCycle(core.Cycles() + step);
+      edgeRemainder_ += frequency_[portB_ & 3] * static_cast<double>(step) / TUart16550::kCoreHz;
+      const auto edges = static_cast<uint32_t>(edgeRemainder_);
+      edgeRemainder_ -= edges;
+      if (edges) core.CountPulses(0, edges);
+    }
+  });
 }
 
 uint8_t TInterfaceBoard::PortA() {

@@ -37,6 +37,12 @@ class TInterfaceBoard {
   uint64_t Overruns(int input);
   uint32_t InputBaud(int input);
   bool LedOn();
+  // The four measuring inputs (0, 1 RS-485, 2, 3 V.24) run at `hz`; the one
+  // PB0/PB1 select reaches the counter input T0. Edges are counted as the
+  // core runs in RunCycles.
+  void SetFrequency(int input, double hz);
+  // Runs the held-off core for `cycles`, feeding T0 its edges on the way.
+  void RunCycles(uint64_t cycles);
   // Levels on port A's pins as the board sees them.
   uint8_t PortA();
 
@@ -49,7 +55,9 @@ class TInterfaceBoard {
   TEzUsbDevice& chip_;
   emu8051::TCore8051* core_ = nullptr;
   std::array<TUart16550, 2> uarts_;
-  uint8_t portA_ = 0xFF;
+  uint8_t portA_ = 0xFF, portB_ = 0xFF;
+  std::array<double, 4> frequency_{};
+  double edgeRemainder_ = 0;
   std::unique_ptr<emu8051::TXdataBus> external_, registers_;
 };
 

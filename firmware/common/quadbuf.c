@@ -104,6 +104,12 @@ void qb_record(unsigned char status, unsigned char data) {
   fill += 3;
 }
 
+void qb_finish(void) {
+  if (complete || !fill) return;
+  finish();
+  advance();
+}
+
 void qb_lost(void) { lost = 0x10; }
 
 void qb_poll(void) {

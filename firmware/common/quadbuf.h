@@ -23,6 +23,8 @@ void qb_byte(unsigned char value);
 void qb_record(unsigned char status, unsigned char data);
 /* Once per tick: completes an aged buffer, follows the host's 0x10C. */
 void qb_poll(void);
+/* Completes the buffer now (a measurement is one buffer). */
+void qb_finish(void);
 /* Something could not be stored: the next completed buffer says so. */
 void qb_lost(void);
 
