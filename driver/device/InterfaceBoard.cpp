@@ -1,0 +1,132 @@
+#include "InterfaceBoard.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace tamarikusb {
+
+namespace {
+constexpr uint16_t kUartBase = 0x4000, kUartEnd = 0x4010;
+constexpr uint16_t kOutA = 0x7F96, kPinsA = 0x7F99, kOeA = 0x7F9C, kOutB = 0x7F97, kOeB = 0x7F9D;
+constexpr uint8_t kClock12 = 0x01, kLed = 0x02;
+}  // namespace
+
+class TInterfaceBoard::TExternalBus : public emu8051::TXdataBus {
+ public:
+  explicit TExternalBus(TInterfaceBoard& board) : board_(board) {}
+  uint8_t XRead(uint16_t address) override {
+    if (address >= kUartBase && address < kUartEnd)
+      return board_.uarts_[(address >> 3) & 1].Read(address & 7, board_.core_->Cycles());
+    return 0xFF;  // nothing else answers: open bus
+  }
+  void XWrite(uint16_t address, uint8_t value) override {
+    if (address >= kUartBase && address < kUartEnd)
+      board_.uarts_[(address >> 3) & 1].Write(address & 7, value, board_.core_->Cycles());
+  }
+
+ private:
+  TInterfaceBoard& board_;
+};
+
+// Port A as the board uses it; the rest of the register block reads back
+// what was written.
+class TInterfaceBoard::TPortRegisters : public emu8051::TXdataBus {
+ public:
+  explicit TPortRegisters(TInterfaceBoard& board) : board_(board) {}
+  uint8_t XRead(uint16_t address) override {
+    uint8_t* x = board_.core_->Xdata();
+    if (address == kPinsA) return static_cast<uint8_t>((x[kOutA] & x[kOeA]) | (0xFF & ~x[kOeA]));
+    return x[address];
+  }
+  void XWrite(uint16_t address, uint8_t) override {
+    const uint8_t* x = board_.core_->Xdata();
+    if (address == kOutB || address == kOeB) board_.portB_ = static_cast<uint8_t>((x[kOutB] & x[kOeB]) | (0xFF & ~x[kOeB]));
+    if (address != kOutA && address != kOeA) return;
+    // An output not enabled floats high through the board's pull-ups.
+    const uint8_t level = static_cast<uint8_t>((x[kOutA] & x[kOeA]) | (0xFF & ~x[kOeA]));
+    board_.portA_ = level;
+    const uint32_t crystal = (level & kClock12) ? 12'000'000 : 11'059'200;
+    for (TUart16550& u : board_.uarts_) u.SetCrystal(crystal);
+  }
+
+ private:
+  TInterfaceBoard& board_;
+};
+
+TInterfaceBoard::TInterfaceBoard(TEzUsbDevice& chip) : chip_(chip) {
+  core_ = chip_.WithCore([](emu8051::TCore8051& core) { return &core; });
+  external_ = std::make_unique<TExternalBus>(*this);
+  registers_ = std::make_unique<TPortRegisters>(*this);
+  chip_.AttachPeripherals(external_.get(), registers_.get());
+}
+
+TInterfaceBoard::~TInterfaceBoard() { chip_.AttachPeripherals(nullptr, nullptr); }
+
+uint64_t TInterfaceBoard::Now() {
+  return chip_.WithCore([](emu8051::TCore8051& core) { return core.Cycles(); });
+}
+
+uint64_t TInterfaceBoard::SendToInput(int input, uint64_t start, std::span<const uint8_t> bytes, uint32_t baud,
+                                      std::span<const uint8_t> errors) {
+  return chip_.WithCore([&](emu8051::TCore8051&) {
+    TUart16550& u = uarts_[static_cast<size_t>(input - 1) & 1];
+    const uint64_t frame = static_cast<uint64_t>(u.FrameBits()) * TUart16550::kCoreHz;
+    uint64_t end = start;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+      end = start + (i + 1) * frame / baud;
+      u.Receive(end, bytes[i], i < errors.size() ? errors[i] : 0);
+    }
+    return end;
+  });
+}
+
+void TInterfaceBoard::SetModemLines(int input, uint64_t at, bool cts, bool dsr, bool ri, bool dcd) {
+  chip_.WithCore([&](emu8051::TCore8051&) { uarts_[static_cast<size_t>(input - 1) & 1].SetModemLines(at, cts, dsr, ri, dcd); });
+}
+
+std::vector<uint8_t> TInterfaceBoard::TakeTransmitted(int input) {
+  return chip_.WithCore([&](emu8051::TCore8051& core) {
+    return uarts_[static_cast<size_t>(input - 1) & 1].TakeTransmitted(core.Cycles());
+  });
+}
+
+int TInterfaceBoard::BreaksSent(int input) {
+  return chip_.WithCore([&](emu8051::TCore8051&) { return uarts_[static_cast<size_t>(input - 1) & 1].BreaksSent(); });
+}
+
+uint64_t TInterfaceBoard::Overruns(int input) {
+  return chip_.WithCore([&](emu8051::TCore8051&) { return uarts_[static_cast<size_t>(input - 1) & 1].Overruns(); });
+}
+
+uint32_t TInterfaceBoard::InputBaud(int input) {
+  return chip_.WithCore([&](emu8051::TCore8051&) { return uarts_[static_cast<size_t>(input - 1) & 1].Baud(); });
+}
+
+bool TInterfaceBoard::LedOn() {
+  return chip_.WithCore([&](emu8051::TCore8051&) { return !(portA_ & kLed); });
+}
+
+void TInterfaceBoard::SetFrequency(int input, double hz) {
+  chip_.WithCore([&](emu8051::TCore8051&) { frequency_[static_cast<size_t>(input) & 3] = hz; });
+}
+
+void TInterfaceBoard::RunCycles(uint64_t cycles) {
+  // Slices of 100 us: edges arrive spread over the run, not in one lump.
+  constexpr uint64_t kSlice = 600;
+  chip_.WithCore([&](emu8051::TCore8051& core) {
+    for (uint64_t done = 0; done < cycles; done += kSlice) {
+      const uint64_t step = std::min(kSlice, cycles - done);
+      core.RunUntilCycle(core.Cycles() + step);
+      edgeRemainder_ += frequency_[portB_ & 3] * static_cast<double>(step) / TUart16550::kCoreHz;
+      const auto edges = static_cast<uint32_t>(edgeRemainder_);
+      edgeRemainder_ -= edges;
+      if (edges) core.CountPulses(0, edges);
+    }
+  });
+}
+
+uint8_t TInterfaceBoard::PortA() {
+  return chip_.WithCore([&](emu8051::TCore8051&) { return portA_; });
+}
+
+}  // namespace tamarikusb

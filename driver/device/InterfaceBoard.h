@@ -1,0 +1,64 @@
+// The interface board around the emulated chip, wired as firmware/README.md
+// describes: a dual 16550-type UART on the external bus (channel 1 at
+// 0x4000, channel 2 at 0x4008), port A driving the UARTs' crystal choice
+// (PA0: 0 = 11.0592 MHz, 1 = 12 MHz) and the LED (PA1, low = on).
+// The board attaches itself to the chip; its feeding calls take the chip's
+// lock, so a test may call them while the core thread runs.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "EzUsbDevice.h"
+#include "Uart16550.h"
+
+namespace tamarikusb {
+
+class TInterfaceBoard {
+ public:
+  explicit TInterfaceBoard(TEzUsbDevice& chip);
+  ~TInterfaceBoard();
+  TInterfaceBoard(const TInterfaceBoard&) = delete;
+  TInterfaceBoard& operator=(const TInterfaceBoard&) = delete;
+
+  // The chip's cycle count now.
+  uint64_t Now();
+  // Bytes sent back to back at `baud` in the UART's current frame format,
+  // the first starting at core cycle `start`; returns the cycle at which
+  // the last stop bit ends. `errors[i]` (if given) marks byte i.
+  uint64_t SendToInput(int input, uint64_t start, std::span<const uint8_t> bytes, uint32_t baud,
+                       std::span<const uint8_t> errors = {});
+  void SetModemLines(int input, uint64_t at, bool cts, bool dsr, bool ri, bool dcd);
+  std::vector<uint8_t> TakeTransmitted(int input);
+  int BreaksSent(int input);
+  uint64_t Overruns(int input);
+  uint32_t InputBaud(int input);
+  bool LedOn();
+  // The four measuring inputs (0, 1 RS-485, 2, 3 V.24) run at `hz`; the one
+  // PB0/PB1 select reaches the counter input T0. Edges are counted as the
+  // core runs in RunCycles.
+  void SetFrequency(int input, double hz);
+  // Runs the held-off core for `cycles`, feeding T0 its edges on the way.
+  void RunCycles(uint64_t cycles);
+  // Levels on port A's pins as the board sees them.
+  uint8_t PortA();
+
+ private:
+  class TExternalBus;
+  class TPortRegisters;
+  friend class TExternalBus;
+  friend class TPortRegisters;
+
+  TEzUsbDevice& chip_;
+  emu8051::TCore8051* core_ = nullptr;
+  std::array<TUart16550, 2> uarts_;
+  uint8_t portA_ = 0xFF, portB_ = 0xFF;
+  std::array<double, 4> frequency_{};
+  double edgeRemainder_ = 0;
+  std::unique_ptr<emu8051::TXdataBus> external_, registers_;
+};
+
+}  // namespace tamarikusb

@@ -1,0 +1,146 @@
+#include "quadbuf.h"
+
+#include "mailbox.h"
+
+#define BUF(s) ((__xdata unsigned char *)(RECORD_BUFFERS + ((unsigned)(s) << 8)))
+#define CAPACITY 253 /* payload bytes after the three header bytes */
+#define MAX_AGE 50   /* ticks: 10 ms */
+#define OPEN 0x0F    /* byte 1 of a buffer being filled: never a number 0..3 */
+
+volatile unsigned char tick;
+
+static __xdata unsigned char *buf;
+static unsigned char cur, fill, start_tick, first, limit, seen_read, consumed, lost;
+static __bit complete;
+
+void tick_isr(void) __interrupt(5) {
+  TF2 = 0;
+  tick++;
+}
+
+void qb_start_ticks(void) {
+  CKCON |= CKCON_T2M;
+  RCAP2H = (65536u - 1200u) >> 8;
+  RCAP2L = (65536u - 1200u) & 0xFF;
+  TH2 = RCAP2H;
+  TL2 = RCAP2L;
+  T2CON = 0x04; /* TR2, auto-reload */
+  ET2 = 1;
+  EA = 1;
+}
+
+static void begin(unsigned char s) {
+  cur = s;
+  buf = BUF(s);
+  fill = 0;
+  complete = 0;
+  buf[1] = OPEN;
+  consumed &= ~(1 << s);
+  MB_FILL_SLOT = s;
+}
+
+static void finish(void) {
+  buf[0] = fill;
+  buf[1] = cur | lost;
+  lost = 0;
+  complete = 1;
+}
+
+/* The host reads the buffers in turn and names the one it reads in 0x10C;
+   every buffer it has moved past is free again. */
+static void follow_host(void) {
+  unsigned char r = MB_READ_SLOT & 3;
+  while (seen_read != r) {
+    consumed |= 1 << seen_read;
+    seen_read = (seen_read + 1) & 3;
+  }
+}
+
+static __bit advance(void) {
+  unsigned char next = (cur + 1) & 3;
+  follow_host();
+  if (!(consumed & (1 << next))) return 0;
+  begin(next);
+  return 1;
+}
+
+void qb_init(unsigned char first_offset) {
+  unsigned char s;
+  first = first_offset;
+  limit = CAPACITY + 3 - first_offset;
+  for (s = 0; s < 4; ++s) BUF(s)[1] = OPEN;
+  seen_read = MB_READ_SLOT & 3;
+  consumed = 0x0F;
+  lost = 0;
+  begin(0);
+}
+
+__bit qb_room(unsigned char need) {
+  if (complete) return advance();
+  if (fill <= (unsigned char)(limit - need)) return 1;
+  finish();
+  return advance();
+}
+
+void qb_byte(unsigned char value) {
+  if (fill == 0) {
+    start_tick = tick;
+    if (first == 3) buf[2] = start_tick;
+  }
+  buf[first + fill] = value;
+  ++fill;
+}
+
+void qb_record(unsigned char status, unsigned char data) {
+  __xdata unsigned char *p;
+  if (fill == 0) {
+    start_tick = tick;
+    if (first == 3) buf[2] = start_tick;
+  }
+  p = buf + first + fill;
+  *p++ = status;
+  *p++ = data;
+  *p = tick;
+  fill += 3;
+}
+
+void qb_finish(void) {
+  if (complete || !fill) return;
+  finish();
+  advance();
+}
+
+void qb_lost(void) { lost = 0x10; }
+
+void qb_poll(void) {
+  unsigned char r;
+  if (complete) {
+    advance();
+    return;
+  }
+  /* The host's first pass after activation writes every buffer; what this
+     one held before is gone. */
+  if (buf[1] != OPEN) {
+    if (fill) lost = 0x10;
+    fill = 0;
+    buf[1] = OPEN;
+  }
+  /* The host waits for the buffer after the open one: it skipped this one
+     (it starts after the one it found in 0x10B), so the records move into
+     the one it waits for. */
+  r = MB_READ_SLOT & 3;
+  if (r == ((cur + 1) & 3)) {
+    __xdata unsigned char *to = BUF(r);
+    unsigned char i;
+    follow_host();
+    for (i = 2; i < first + fill; ++i) to[i] = buf[i];
+    r = fill;
+    begin((cur + 1) & 3);
+    fill = r;
+    return;
+  }
+  if (fill && (unsigned char)(tick - start_tick) >= MAX_AGE) {
+    finish();
+    advance();
+  }
+}
