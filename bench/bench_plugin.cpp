@@ -3,6 +3,7 @@
 // per eight records, with time stamps and side texts on.
 #include <benchmark/benchmark.h>
 
+#include "BenchRing.h"
 #include "core/DateTime.h"
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
@@ -11,20 +12,6 @@
 
 namespace {
 constexpr std::uint8_t kFrame[] = {0x01, 0x03, 0x00, 0x00, 0x00, 0x0A, 0xC5, 0xCD};
-
-void FillRing(ReceiveRing& ring, int count, double t0) {
-  for (int i = 0; i < count; ++i) {
-    const int slot = ring.ClaimSlot();
-    TSeriellData& r = ring.Slot(slot);
-    r.RecType = rtSeriell;
-    r.Count = 1;
-    r.Data[0] = kFrame[i % 8];
-    r.Dir = dirPortA;
-    r.Time = t0 + i * 1e-9;
-    r.Ready = 1;
-    ring.CommitSlot();
-  }
-}
 
 void BM_PlugInPath(benchmark::State& state) {
   TRunQueue queue(1u << 30);
@@ -49,15 +36,11 @@ void BM_PlugInPath(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     queue.Take(drained);
-    FillRing(ring, ReceiveRing::Size, t0);
+    FillRing(
+        ring, ReceiveRing::Size, t0, [](int i) { return kFrame[i % 8]; },
+        [](int) { return static_cast<std::uint8_t>(dirPortA); });
     state.ResumeTiming();
-    int start = 0;
-    int count;
-    while ((count = ring.ReadyBatch(start)) > 0) {
-      pipeline.RxData(ring, start, count);
-      ring.Release(count);
-      records += count;
-    }
+    records += DrainRing(ring, pipeline);
   }
   state.counters["records/s"] = benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsRate);
 }

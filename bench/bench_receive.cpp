@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "BenchRing.h"
 #include "core/DateTime.h"
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
@@ -21,23 +22,6 @@ std::shared_ptr<const TCodeEntries> HexPage() {
   }
   (*codes)[0x0A].LineBreak = true;
   return codes;
-}
-
-// Fills the ring with one full lap of records as a serial port would.
-void FillRing(ReceiveRing& ring, int count, double t0) {
-  for (int i = 0; i < count; ++i) {
-    const int slot = ring.ClaimSlot();
-    TSeriellData& r = ring.Slot(slot);
-    r.RecType = rtSeriell;
-    r.Count = 1;
-    r.Data[0] = static_cast<std::uint8_t>(i * 7);
-    r.Dir = (i / 40) % 2 ? dirPortB : dirPortA;
-    r.LineFlags = 0;
-    r.Signals = 0;
-    r.Time = t0 + i * 1e-9;
-    r.Ready = 1;
-    ring.CommitSlot();
-  }
 }
 
 void BM_ReceivePath(benchmark::State& state) {
@@ -60,15 +44,11 @@ void BM_ReceivePath(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     queue.Take(drained);
-    FillRing(ring, ReceiveRing::Size, t0);
+    FillRing(
+        ring, ReceiveRing::Size, t0, [](int i) { return static_cast<std::uint8_t>(i * 7); },
+        [](int i) { return static_cast<std::uint8_t>((i / 40) % 2 ? dirPortB : dirPortA); });
     state.ResumeTiming();
-    int start = 0;
-    int count;
-    while ((count = ring.ReadyBatch(start)) > 0) {
-      pipeline.RxData(ring, start, count);
-      ring.Release(count);
-      records += count;
-    }
+    records += DrainRing(ring, pipeline);
   }
   state.counters["records/s"] = benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsRate);
 }

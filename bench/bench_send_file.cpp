@@ -6,7 +6,6 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPushButton>
@@ -16,6 +15,7 @@
 #include <fstream>
 #include <thread>
 
+#include "QtBenchMain.h"
 #include "core/AppFlags.h"
 #include "core/SendData.h"
 #include "serial/PseudoTerminal.h"
@@ -110,11 +110,4 @@ BENCHMARK(BM_SendFileThroughPty)->Iterations(1)->UseRealTime()->Unit(benchmark::
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+TAMARIK_QT_BENCHMARK_MAIN()

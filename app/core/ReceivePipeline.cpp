@@ -120,21 +120,29 @@ void TReceivePipeline::RxData(TSerialThreadOut& sender) {
 }
 
 void TReceivePipeline::RunExclusive(const std::function<void()>& fn) {
-  std::lock_guard render(renderLock_);
-  TakeOptionsSnapshot();
-  fn();
+  BeginBatch();
+  try {
+    TakeOptionsSnapshot();
+    fn();
+  } catch (...) {
+    RunWaitingCommands();
+    throw;
+  }
+  RunWaitingCommands();
+}
+
+void TReceivePipeline::BeginBatch() {
+  std::unique_lock lock(stateLock_);
+  batchEnded_.wait(lock, [this] { return !inBatch_; });
+  inBatch_ = true;
 }
 
 void TReceivePipeline::RxData(const ReceiveRing& ring, int batchStart, int batchCount) {
-  std::lock_guard render(renderLock_);
-  TakeOptionsSnapshot();
-  if ((opt_.UsbModeSelected && UsbError.load()) || AppClosing.load() || batchCount <= 0) return;
-  {
-    std::lock_guard lock(stateLock_);
-    inBatch_ = true;
-  }
+  BeginBatch();
   try {
-    RenderBatch(ring, batchStart, batchCount);
+    TakeOptionsSnapshot();
+    if (!(opt_.UsbModeSelected && UsbError.load()) && !AppClosing.load() && batchCount > 0)
+      RenderBatch(ring, batchStart, batchCount);
   } catch (...) {
     RunWaitingCommands();
     throw;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -85,7 +86,8 @@ class TReceivePipeline {
   // Set before the consumer runs, or after it stopped.
   void SetBatchRenderer(TBatchRenderer* renderer) { batchRenderer_.store(renderer); }
   // Runs fn with the line state to itself, between batches (a renderer's
-  // own timer). Never from the window thread: a batch may wait for it.
+  // own timer); window-thread commands wait for its end as for a batch's.
+  // Never from the window thread: a batch may wait for it.
   void RunExclusive(const std::function<void()>& fn);
 
   // --- consumer thread, or inside RunExclusive: a batch renderer's access ---
@@ -128,6 +130,9 @@ class TReceivePipeline {
 
  private:
   void TakeOptionsSnapshot();
+  // The line state to this thread until RunWaitingCommands ends the batch;
+  // waits while another batch (or RunExclusive) holds it.
+  void BeginBatch();
   void ApplyRequests();
   void RenderBatch(const ReceiveRing& ring, int batchStart, int batchCount);
   void Dispatch(const TSeriellData& r);
@@ -163,7 +168,6 @@ class TReceivePipeline {
 
   TTraceSink& trace_;
   std::atomic<TBatchRenderer*> batchRenderer_{nullptr};
-  std::mutex renderLock_;  // one batch, or one RunExclusive, at a time
   std::atomic<TStreamSink*> stream_;
   std::atomic<TRawSink*> raw_{nullptr};
   TRelayStage relay_;
@@ -186,6 +190,8 @@ class TReceivePipeline {
     TColor Color = clGreen;
   };
   mutable std::mutex stateLock_;
+  // One batch, or one RunExclusive, at a time.
+  std::condition_variable batchEnded_;
   bool inBatch_ = false;               // guarded by stateLock_
   std::vector<TStatusLine> waiting_;  // guarded by stateLock_
   std::atomic<bool> clearRequested_{false};

@@ -37,7 +37,9 @@ int ReceiveRing::ClaimRun(int count, int& first, double& stamp) {
 void ReceiveRing::CommitSlot() { CommitRun(1); }
 
 void ReceiveRing::CommitRun(int count) {
-  if (count > 0) committed_.fetch_add(static_cast<std::uint64_t>(count), std::memory_order_seq_cst);
+  if (count <= 0) return;
+  committed_.fetch_add(static_cast<std::uint64_t>(count), std::memory_order_seq_cst);
+  if (consumerWaiting_.load(std::memory_order_seq_cst)) WakeConsumer();
 }
 
 bool ReceiveRing::Put(const TSeriellData& record, bool keepTime) {
@@ -58,7 +60,7 @@ int ReceiveRing::CommitCount() const { return static_cast<int>(committed_.load()
 int ReceiveRing::ReadIndex() const { return static_cast<int>(read_.load() % Size); }
 
 int ReceiveRing::FreeSlots() const {
-  const std::uint64_t used = claimed_.load(std::memory_order_acquire) - read_.load(std::memory_order_acquire);
+  const std::uint64_t used = claimed_.load(std::memory_order_seq_cst) - read_.load(std::memory_order_seq_cst);
   return used >= static_cast<std::uint64_t>(Size) ? 0 : Size - static_cast<int>(used);
 }
 
@@ -76,7 +78,36 @@ int ReceiveRing::ReadyBatch(int& start) const {
 }
 
 void ReceiveRing::Release(int count) {
-  if (count > 0) read_.fetch_add(static_cast<std::uint64_t>(count), std::memory_order_release);
+  if (count <= 0) return;
+  read_.fetch_add(static_cast<std::uint64_t>(count), std::memory_order_seq_cst);
+  if (roomWaiters_.load(std::memory_order_seq_cst) > 0) {
+    { std::lock_guard lock(wakeLock_); }
+    roomFreed_.notify_all();
+  }
+}
+
+void ReceiveRing::WakeConsumer() {
+  // Taking the lock once means a consumer between its last look and its
+  // wait is already waiting when the signal comes.
+  { std::lock_guard lock(wakeLock_); }
+  batchReady_.notify_one();
+}
+
+void ReceiveRing::WaitForBatch(std::stop_token stop, std::chrono::milliseconds timeout) {
+  std::unique_lock lock(wakeLock_);
+  consumerWaiting_.store(true, std::memory_order_seq_cst);
+  batchReady_.wait_for(lock, timeout, [&] {
+    int start = 0;
+    return stop.stop_requested() || ReadyBatch(start) > 0;
+  });
+  consumerWaiting_.store(false, std::memory_order_relaxed);
+}
+
+void ReceiveRing::WaitForRoom(int need, std::stop_token stop, std::chrono::milliseconds timeout) {
+  std::unique_lock lock(wakeLock_);
+  roomWaiters_.fetch_add(1, std::memory_order_seq_cst);
+  roomFreed_.wait_for(lock, timeout, [&] { return stop.stop_requested() || FreeSlots() > need; });
+  roomWaiters_.fetch_sub(1, std::memory_order_relaxed);
 }
 
 void ReceiveRing::ResetTo(std::uint64_t position) {

@@ -4,9 +4,12 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 
 #include "SeriellData.h"
 #include "core/RecordClock.h"
@@ -53,6 +56,17 @@ class ReceiveRing {
   int ReadyBatch(int& start) const;
   void Release(int count);
 
+  // Waits until a batch is ready, stop is requested or timeout has passed.
+  // A producer signals only while the consumer says it waits here, so a
+  // busy consumer costs the producers no system call.
+  void WaitForBatch(std::stop_token stop, std::chrono::milliseconds timeout);
+  // Ends a consumer's wait now (after a stop request).
+  void WakeConsumer();
+  // Producer side: waits until more than need slots are free, stop is
+  // requested or timeout has passed; the consumer signals on release only
+  // while a producer waits.
+  void WaitForRoom(int need, std::stop_token stop, std::chrono::milliseconds timeout);
+
   // Records dropped because the ring was full, since the last call.
   std::uint64_t TakeLostCount() { return lost_.exchange(0); }
   std::uint64_t LostTotal() const { return lostTotal_.load(); }
@@ -73,4 +87,12 @@ class ReceiveRing {
   std::atomic<std::uint64_t> lost_{0};
   std::atomic<std::uint64_t> lostTotal_{0};
   TRecordClock clock_;  // guarded by claimLock_
+
+  // Set under wakeLock_ before the waiting side looks again, read by the
+  // other side after it moved its counter: one of them sees the other.
+  std::mutex wakeLock_;
+  std::condition_variable batchReady_;
+  std::condition_variable roomFreed_;
+  std::atomic<bool> consumerWaiting_{false};
+  std::atomic<int> roomWaiters_{0};
 };

@@ -92,6 +92,7 @@ void TReceivePipeline::RunWaitingCommands() {
       if (waiting_.empty()) {
         if (clearRequested_.exchange(false)) ApplyClear();
         inBatch_ = false;
+        batchEnded_.notify_all();
         return;
       }
       lines.swap(waiting_);

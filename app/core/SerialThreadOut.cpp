@@ -16,6 +16,7 @@ void TSerialThreadOut::Resume() {
 void TSerialThreadOut::Terminate() {
   if (!thread_.joinable()) return;
   thread_.request_stop();
+  ring_.WakeConsumer();
   thread_.join();
 }
 
@@ -60,12 +61,8 @@ void TSerialThreadOut::Loop(std::stop_token stop) {
   while (!stop.stop_requested() && !AppClosing.load()) {
     ReportLost();
     if (DeliverOnce()) continue;
-    // A producer still filling the run it claimed finishes within
-    // microseconds; sleeping the idle 5 ms then would let a fast line
-    // overrun the ring.
-    if (ring_.ClaimIndex() != ring_.ReadIndex())
-      std::this_thread::sleep_for(std::chrono::microseconds(50));
-    else
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // Woken by the commit that makes a batch ready; the timeout only keeps
+    // the lost-record report and the closing flag looked at.
+    ring_.WaitForBatch(stop, std::chrono::milliseconds(20));
   }
 }

@@ -163,7 +163,9 @@ std::size_t TEventThread::RoomToRead(std::stop_token stop) {
     const int free = ring.FreeSlots() - 1;
     if (free > 0) return std::min(raw_.size(), static_cast<std::size_t>(free));
     if (stop.stop_requested() || AppClosing.load() || !port_.Opened()) return 0;
-    Nap(1);
+    // Woken when the consumer releases slots; the timeout keeps closing and
+    // a vanished port looked at.
+    port_.Ring().WaitForRoom(1, stop, std::chrono::milliseconds(10));
   }
 }
 

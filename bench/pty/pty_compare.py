@@ -124,8 +124,12 @@ def check_jpnevulator(output, data):
 
 
 def monitor_ini(folder):
+    """Time stamps with milliseconds, a new line after each line feed, the
+    online log on: set here, not left to the defaults."""
+    line_breaks = "0" * 10 + "1" + "0" * 245
     with open(os.path.join(folder, "Tamarik.ini"), "w", newline="") as f:
-        f.write("[FrmMain]\r\nSDlg_FileName=online.txt\r\nchkOnlineLog_Checked=1\r\n")
+        f.write("[FrmMain]\r\nSDlg_FileName=online.txt\r\nchkOnlineLog_Checked=1\r\n"
+                f"chkProtZeit_Checked=1\r\nchkMs_Checked=1\r\nZeilenw={line_breaks}\r\n")
 
 
 def compare(program, megabytes):

@@ -3,6 +3,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -296,6 +297,17 @@ TEST_F(PipelineTest, AStatusLineDuringABatchFollowsTheBatchsText) {
     ASSERT_TRUE(ring.Put(r, true));
   p.RxData(ring, 0, 3);
   EXPECT_EQ(commanding.All, "abc\r\nsent\r\n");
+}
+
+// A renderer's timer holds the line state like a batch: a status line from
+// the window thread meanwhile waits for the timer's text.
+TEST_F(PipelineTest, AStatusLineDuringARenderersTimerFollowsItsText) {
+  pipeline.RunExclusive([&] {
+    pipeline.EmitRun("A", clBlack);
+    std::thread([&] { pipeline.ShowStatusLine("sent", false); }).join();
+    pipeline.EmitRun("B\r\n", clBlack);
+  });
+  EXPECT_EQ(sink.All, "AB\r\nsent\r\n");
 }
 
 TEST_F(PipelineTest, AClearDuringABatchDropsItsUnshownTextFromTheTraceOnly) {

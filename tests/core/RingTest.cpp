@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <set>
 #include <stdexcept>
+#include <stop_token>
 #include <thread>
 #include <vector>
 
@@ -229,4 +230,22 @@ TEST(Ring, StampsComeFromItsClock) {
   fake.Advance(std::chrono::milliseconds(2000));
   ASSERT_TRUE(ring.Put(Byte(2)));
   EXPECT_NEAR(Seconds(ring.Slot(1).Time - ring.Slot(0).Time), 2.0 - 3600.0, 1e-3);
+}
+
+// The waits end on the other side's move, not on their timeouts (an hour
+// here): a lost signal hangs the test.
+TEST(RingWait, ACommitWakesTheWaitingConsumerAndAReleaseTheWaitingProducer) {
+  ReceiveRing ring;
+  std::stop_source stop;
+  std::jthread consumer([&] { ring.WaitForBatch(stop.get_token(), std::chrono::hours(1)); });
+  ASSERT_TRUE(ring.Put(Byte(1)));
+  consumer.join();
+  int start = 0;
+  EXPECT_EQ(ring.ReadyBatch(start), 1);
+
+  for (int i = 1; i < ReceiveRing::Size; ++i) ASSERT_TRUE(ring.Put(Byte(1)));
+  std::jthread producer([&] { ring.WaitForRoom(1, stop.get_token(), std::chrono::hours(1)); });
+  ring.Release(2);
+  producer.join();
+  EXPECT_EQ(ring.FreeSlots(), 2);
 }
