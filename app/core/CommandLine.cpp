@@ -15,6 +15,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     else if (Same(arg, "/DEBUGMODE") || arg == "--debug-mode") line.DebugMode = true;
     else if (Same(arg, "/TCPOFF") || arg == "--tcp-off") line.TcpOff = true;
     else if (arg == "/Quorvent") line.ServiceMode = true;
+    else if (Same(arg, "/COMON")) line.ComOn = true;
     else if (arg == "/?" || arg == "?" || arg == "--help" || arg == "-h") line.ShowAbout = true;
     else line.Unknown.push_back(arg);
   }

@@ -12,6 +12,7 @@ struct TCommandLine {
   bool TcpOff = false;     // "/TCPOFF"
   bool ServiceMode = false;  // "/Quorvent", exactly so written
   bool ShowAbout = false;  // "/?", "?", "--help"
+  bool ComOn = false;      // "/COMON": the automation object on the session bus
   std::vector<std::string> Parameters;  // everything given, for the error log's first line
   std::vector<std::string> Unknown;
 };

@@ -30,6 +30,11 @@ void TReceivePipeline::SetBatchForward(std::function<void(const ReceiveRing&, in
   forward_ = std::move(forward);
 }
 
+void TReceivePipeline::SetBatchTap(std::shared_ptr<TBatchTap> tap) {
+  std::lock_guard lock(tapLock_);
+  batchTap_ = std::move(tap);
+}
+
 void TReceivePipeline::SetServiceCounters(std::function<void(int, int, int)> show) {
   std::lock_guard lock(optionsLock_);
   serviceCounters_ = std::move(show);
@@ -166,6 +171,12 @@ void TReceivePipeline::RenderBatch(const ReceiveRing& ring, int batchStart, int 
   // goes on while the display is paused.
   const bool usbMode = opt_.WorkMode >= 400 && opt_.WorkMode <= 500;
   if (opt_.RelayPorts && !usbMode) relay_.Feed(ring, batchStart, batchCount);
+  std::shared_ptr<TBatchTap> tap;
+  {
+    std::lock_guard lock(tapLock_);
+    tap = batchTap_;
+  }
+  if (tap) tap->TapBatch(ring, batchStart, batchCount);
 
   const auto forwardBatch = [&] {
     if (!TcpOff.load() && forward) forward(ring, batchStart, batchCount);

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -32,6 +33,14 @@ class TBatchRenderer {
   // as usual, so nothing received goes unseen.
   virtual bool Active() const = 0;
   virtual void RenderBatch(TReceivePipeline& pipeline, const ReceiveRing& ring, int batchStart, int batchCount) = 0;
+};
+
+// Sees every batch before it is rendered, paused or not (the automation
+// objects' receive buffers). It must never wait for anything outside.
+class TBatchTap {
+ public:
+  virtual ~TBatchTap() = default;
+  virtual void TapBatch(const ReceiveRing& ring, int batchStart, int batchCount) = 0;
 };
 
 struct TTimeDifference {
@@ -83,6 +92,8 @@ class TReceivePipeline {
   // Bytes the relay had to drop because a port took no more.
   std::uint64_t RelayDropped() const { return relay_.DroppedTotal(); }
 
+  // Any thread; a batch under way keeps the old tap alive to its end.
+  void SetBatchTap(std::shared_ptr<TBatchTap> tap);
   // Set before the consumer runs, or after it stopped.
   void SetBatchRenderer(TBatchRenderer* renderer) { batchRenderer_.store(renderer); }
   // Runs fn with the line state to itself, between batches (a renderer's
@@ -168,6 +179,8 @@ class TReceivePipeline {
 
   TTraceSink& trace_;
   std::atomic<TBatchRenderer*> batchRenderer_{nullptr};
+  std::mutex tapLock_;
+  std::shared_ptr<TBatchTap> batchTap_;  // guarded by tapLock_
   std::atomic<TStreamSink*> stream_;
   std::atomic<TRawSink*> raw_{nullptr};
   TRelayStage relay_;

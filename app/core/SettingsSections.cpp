@@ -58,6 +58,7 @@ constexpr TSettingKey<F> kFrmMainKeys[] = {
     {"chkIPSend_Checked", &F::chkIPSend},
     {"TCP_Bind", &F::TCP_Bind},
     {"TCP_Allow", &F::TCP_Allow},
+    {"XMLSource", &F::XMLSource},
 };
 
 using P = TProtArtSettings;

@@ -43,6 +43,7 @@ struct TFrmMainSettings {
   bool chkIPSend = true;
   std::string TCP_Bind;   // address the coupling listens on; empty: all
   std::string TCP_Allow;  // who may connect (CIDR, ";"); empty: this PC and its networks
+  std::string XMLSource;  // the version file (address or file); empty: the build's default
 
   void Read(const TIniFile& ini);
   void Write(TIniFile& ini) const;

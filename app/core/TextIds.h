@@ -126,6 +126,7 @@ inline constexpr int InfoVersion = 1335;  // "Version:"
 inline constexpr int btnCheckNewVersion = 1144;
 inline constexpr int MsgNewVersion = 1145;
 inline constexpr int MsgNoNewVersion = 1146;
+inline constexpr int MsgVersionFileFailed = 1357;  // + the reason
 
 // Data conversion page
 inline constexpr int CodeseiteLabel = 1340;

@@ -12,7 +12,9 @@
 #include "core/AppFlags.h"
 #include "core/DateTime.h"
 #include "core/ErrorReport.h"
+#include "automation/CLSTamarik.h"
 #include "core/InterfaceConfig.h"
+#include "headless/HeadlessAutomation.h"
 
 namespace {
 
@@ -37,6 +39,7 @@ THeadlessApp::THeadlessApp(const THeadlessOptions& options)
 }
 
 THeadlessApp::~THeadlessApp() {
+  StopAutomation();
   if (demo_) demo_->Stop();
   ClosePorts();
   AppClosing.store(true);
@@ -187,6 +190,7 @@ int THeadlessApp::Run() {
   }
   ShowStartLine();
   StartTyping();
+  StartAutomation();
   const auto started = std::chrono::steady_clock::now();
   auto nextTick = started + std::chrono::seconds(1);
   while (stopSignal.load() == 0) {
@@ -199,6 +203,7 @@ int THeadlessApp::Run() {
     }
     if (options_.RunSeconds > 0 && now - started >= std::chrono::duration<double>(options_.RunSeconds)) break;
   }
+  StopAutomation();
   if (demo_) demo_->Stop();
   ClosePorts();
   // Let the consumer hand out what is still in the ring before closing.

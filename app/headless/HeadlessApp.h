@@ -20,6 +20,9 @@
 #include "core/SerialThreadOut.h"
 #include "serial/Seriell.h"
 
+class THeadlessAutomation;
+class TTamarikServer;
+
 struct THeadlessOptions {
   bool Demo = true;       // the built-in demo instead of real ports
   double RunSeconds = 0;  // 0: until SIGINT/SIGTERM
@@ -44,6 +47,7 @@ struct THeadlessOptions {
   // Lines typed on standard input go to the link.
   THeadlessSendOptions Send;
   int SendInput = 0;  // the descriptor typed lines come from; -1: none
+  bool ComOn = false;  // "/COMON": the automation object on the session bus
 };
 
 class TStartup;
@@ -91,6 +95,12 @@ class THeadlessApp {
   bool StartViewer();
   void StopCoupling();
   void TurnEventLoop(int ms);
+  void EnsureQtApp();
+  // The automation object (HeadlessAutomation.cpp), with "/COMON".
+  void StartAutomation();
+  void StopAutomation();
+  TInterfaceRequest RunningRequest() const;
+  bool ReopenPorts(const TInterfaceRequest& request);
   void StartTyping();
 
   THeadlessOptions options_;
@@ -110,4 +120,6 @@ class THeadlessApp {
   std::unique_ptr<TRemoteCoupling> coupling_;
   std::unique_ptr<TPlugInHost> plugIn_;          // after the consumer: goes before the pipeline
   std::unique_ptr<THeadlessSend> send_;          // stopped before the ports close
+  std::unique_ptr<THeadlessAutomation> automationHost_;
+  std::unique_ptr<TTamarikServer> automation_;  // before the host and the pipeline go
 };

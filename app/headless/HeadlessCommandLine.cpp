@@ -27,7 +27,7 @@ const char* HeadlessUsage() {
   return "Usage: tamarik [--headless] [--demo] [--seconds N]\n"
          "               [--mode N] [--port-a NAME] [--port-b NAME] [--baud N] [--flow none|xon|rtscts|dtrdsr] [--send-b]\n"
          "               [--peer HOST] [--tcp-port N]\n"
-         "               [/ERRLOG] [/DEBUGMODE] [/TCPOFF] [/?]\n"
+         "               [/ERRLOG] [/DEBUGMODE] [/TCPOFF] [/COMON] [/?]\n"
          "  -h, --help     print these options and end\n"
          "  --version      print the version and end\n"
          "  --desktop      as started from the desktop menu: settings in $XDG_CONFIG_HOME/tamarik\n"
@@ -47,6 +47,7 @@ const char* HeadlessUsage() {
          "  /ERRLOG        error log TamarikErr.log in the working folder\n"
          "  /DEBUGMODE     record dumps instead of the trace\n"
          "  /TCPOFF        TCP coupling off\n"
+         "  /COMON         automation object on the session bus (org.tamarik.Tamarik, /Tamarik)\n"
          "  /?             show the version and run on\n"
          "Settings: Tamarik.ini in the working folder. See tamarik(1).";
 }

@@ -26,12 +26,7 @@ void UseStoredCoupling(TStartup& startup, THeadlessOptions& options) {
 
 void THeadlessApp::StartCoupling() {
   if (!options_.CouplingWanted) return;
-  if (!QCoreApplication::instance()) {
-    static int argc = 1;
-    static char name[] = "tamarik";
-    static char* argv[] = {name, nullptr};
-    qtApp_ = std::make_unique<QCoreApplication>(argc, argv);
-  }
+  EnsureQtApp();
   if (!options_.Peer.empty()) options_.Coupling.edIP = options_.Peer;
   if (options_.TcpPort > 0) options_.Coupling.TCP_Port = options_.TcpPort;
   coupling_ = std::make_unique<TRemoteCoupling>(consumer_.Ring());
@@ -65,6 +60,14 @@ void THeadlessApp::StopCoupling() {
   pipeline_.SetBatchForward(nullptr);
   coupling_.reset();
   qtApp_.reset();
+}
+
+void THeadlessApp::EnsureQtApp() {
+  if (QCoreApplication::instance()) return;
+  static int argc = 1;
+  static char name[] = "tamarik";
+  static char* argv[] = {name, nullptr};
+  qtApp_ = std::make_unique<QCoreApplication>(argc, argv);
 }
 
 void THeadlessApp::TurnEventLoop(int ms) {

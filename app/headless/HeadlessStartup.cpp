@@ -95,6 +95,7 @@ int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& co
       options.Send.AddCR = form.chkCRAdd_Checked;
       options.Send.AddLF = form.chkLFAdd_Checked;
     }
+    options.ComOn = startup.Startup().CommandLine().ComOn;
     THeadlessApp app(options);
     app.StartLogsFromSettings(values);
     app.StartPlugInFromSettings(ReadPlugInSettings(*startup.Startup().Settings().Ini()));

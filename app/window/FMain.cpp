@@ -56,6 +56,8 @@ TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)
   PublishRxOptions();
   ApplySettings();
   SetupTcp();
+  SetupAutomation();
+  SetupVersionCheck();
   StartReceiving();
   Timer1.setInterval(1000);
   connect(&Timer1, &QTimer::timeout, this, &TFrmMain::Timer1Timer);

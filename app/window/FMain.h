@@ -46,6 +46,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QMenu;
+class QPushButton;
 class THelp;
 class TTracePane;
 class TStartup;
@@ -441,4 +442,35 @@ class TFrmMain : public QMainWindow {
   std::unique_ptr<struct TSendSettings> storedSend_;
   class TfrmSend* frmSend_ = nullptr;  // a child of the window
   QAction* popDatenSenden = nullptr;
+
+  // --- Automation object (FMain_Automation.cpp), served with "/COMON" ---
+ public:
+  // Registers the object on the session bus; false (reported) when it cannot.
+  bool StartAutomation();
+  class TTamarikServer* Automation() const;
+
+ private:
+  friend class TWindowAutomation;
+  void SetupAutomation();
+  void AutomationActiveChanged(bool active);
+  QLabel* stOLE_ = nullptr;
+  // --- Version check (FMain_Version.cpp) ---
+ public:
+  struct TVersionPrompts {
+    std::function<bool(const QString& question)> Ask;  // Yes/No
+    std::function<void(const QString& message)> Tell;
+  };
+  TVersionPrompts& VersionPrompts() { return versionPrompts_; }
+  class TQvVersionCtrl* VCtrl = nullptr;  // a child of the window
+  QPushButton* btnCheckNewVersion = nullptr;
+  void btnCheckNewVersionClick();
+  void VCtrlEventLoadReady();
+
+ private:
+  void SetupVersionCheck();
+  TVersionPrompts versionPrompts_;
+  long long installedHelpSize_ = 0;
+
+  // Last: it goes first, while the pipeline it taps still stands.
+  std::shared_ptr<class TWindowAutomation> automation_;
 };

@@ -198,6 +198,7 @@ constexpr TTextEntry Entries[] = {
     {3644, "Søger efter en nyere version på internettet"},
     {3145, "Du kan hente en nyere version fra internettet.\\nVil du starte overførslen nu?"},
     {3146, "Der findes ingen nyere version."},
+    {3357, "Versionsfilen kunne ikke indlæses: "},
 
     // Data conversion page
     {3340, "Tegntabel"},

@@ -198,6 +198,7 @@ constexpr TTextEntry Entries[] = {
     {1644, "Sucht im Internet nach einer neueren Version"},
     {1145, "Sie können aus dem Internet eine neuere Version laden.\\nWollen Sie den Download jetzt starten?"},
     {1146, "Es ist keine neuere Version verfügbar."},
+    {1357, "Die Versionsdatei konnte nicht geladen werden: "},
 
     // Data conversion page
     {1340, "Codeseite"},

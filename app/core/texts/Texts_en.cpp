@@ -198,6 +198,7 @@ constexpr TTextEntry Entries[] = {
     {2644, "Looks for a newer version on the Internet"},
     {2145, "A newer version can be downloaded from the Internet.\\nDo you want to start the download now?"},
     {2146, "No newer version is available."},
+    {2357, "The version file could not be loaded: "},
 
     // Data conversion page
     {2340, "Code page"},

@@ -198,6 +198,7 @@ constexpr TTextEntry Entries[] = {
     {5644, "Recherche une version plus récente sur Internet"},
     {5145, "Une version plus récente peut être téléchargée sur Internet.\\nVoulez-vous lancer le téléchargement maintenant ?"},
     {5146, "Aucune version plus récente n'est disponible."},
+    {5357, "Le fichier de version n'a pas pu être chargé : "},
 
     // Data conversion page
     {5340, "Page de codes"},

@@ -198,6 +198,7 @@ constexpr TTextEntry Entries[] = {
     {4644, "Zoekt op internet naar een nieuwere versie"},
     {4145, "U kunt een nieuwere versie van internet downloaden.\\nWilt u de download nu starten?"},
     {4146, "Er is geen nieuwere versie beschikbaar."},
+    {4357, "Het versiebestand kon niet worden geladen: "},
 
     // Data conversion page
     {4340, "Codetabel"},
