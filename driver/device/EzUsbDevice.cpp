@@ -14,13 +14,37 @@ constexpr uint16_t kRegisterBase = 0x7B40;
 constexpr uint16_t kRamEnd = 0x2000;
 }  // namespace
 
-TEzUsbDevice::TEzUsbDevice(bool configured) {
+TEzUsbDevice::TEzUsbDevice(bool configured) : configuredWithoutEeprom_(configured) {
   for (int page = kRamEnd >> 8; page <= 0xFF; ++page) core_.MapXdataPage(static_cast<uint8_t>(page), this);
-  const uint16_t pid = configured ? kTamarikProductId : kUnconfiguredProductId;
-  deviceDescriptor_ = {18, 1, 0x10, 0x01, 0xFF, 0xFF, 0xFF, 64,
-                       static_cast<uint8_t>(kVendorId), static_cast<uint8_t>(kVendorId >> 8),
-                       static_cast<uint8_t>(pid), static_cast<uint8_t>(pid >> 8), 0x01, 0x00, 1, 2, 0, 1};
+  SetIdentifiers(kVendorId, configured ? kTamarikProductId : kUnconfiguredProductId, 0x0001);
   core_.Xdata()[kCpucs] = 0x01;
+}
+
+void TEzUsbDevice::SetIdentifiers(uint16_t vendor, uint16_t product, uint16_t release) {
+  deviceDescriptor_ = {18, 1, 0x10, 0x01, 0xFF, 0xFF, 0xFF, 64,
+                       static_cast<uint8_t>(vendor), static_cast<uint8_t>(vendor >> 8),
+                       static_cast<uint8_t>(product), static_cast<uint8_t>(product >> 8),
+                       static_cast<uint8_t>(release), static_cast<uint8_t>(release >> 8), 1, 2, 0, 1};
+}
+
+std::array<uint8_t, 18> TEzUsbDevice::DeviceDescriptor() {
+  std::lock_guard lock(mutex_);
+  return deviceDescriptor_;
+}
+
+void TEzUsbDevice::AttachI2c(TI2cSlave* slave) {
+  std::lock_guard lock(mutex_);
+  i2c_.Attach(slave);
+}
+
+void TEzUsbDevice::DetachI2c(TI2cSlave* slave) {
+  std::lock_guard lock(mutex_);
+  i2c_.Detach(slave);
+}
+
+void TEzUsbDevice::SetI2cBusFault(bool fault) {
+  std::lock_guard lock(mutex_);
+  i2c_.SetBusFault(fault);
 }
 
 TEzUsbDevice::~TEzUsbDevice() { StopCore(); }
@@ -55,12 +79,18 @@ void TEzUsbDevice::AttachPeripherals(emu8051::TXdataBus* external, emu8051::TXda
 }
 
 uint8_t TEzUsbDevice::XRead(uint16_t address) {
+  if (address >= TI2cController::kI2cs && address <= TI2cController::kI2cMode)
+    return i2c_.ReadRegister(address, core_.Cycles());
   if (address >= kRegisterBase && address < 0x8000) return registers_ ? registers_->XRead(address) : core_.Xdata()[address];
   // Without a device on the external bus nothing answers: open bus.
   return external_ ? external_->XRead(address) : 0xFF;
 }
 
 void TEzUsbDevice::XWrite(uint16_t address, uint8_t value) {
+  if (address >= TI2cController::kI2cs && address <= TI2cController::kI2cMode) {
+    i2c_.WriteRegister(address, value, core_.Cycles());
+    return;
+  }
   if (address >= kRegisterBase && address < 0x8000) {
     // The CPU cannot hold itself through CPUCS's reset bit.
     if (address == kCpucs) value = static_cast<uint8_t>((value & ~1) | (core_.Xdata()[kCpucs] & 1));
@@ -112,7 +142,9 @@ void TEzUsbDevice::Replug() {
   std::lock_guard lock(mutex_);
   held_ = true;
   core_.Xdata()[kCpucs] |= 1;
+  BootFromEeprom();
   plugged_ = true;
+  wake_.notify_all();
 }
 
 bool TEzUsbDevice::Held() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Core8051.h"
+#include "I2cController.h"
 
 namespace tamarikusb {
 
@@ -26,8 +27,9 @@ constexpr uint8_t kMemoryLoadRequest = 0xA0;
 
 class TEzUsbDevice : private emu8051::TXdataBus {
  public:
-  // `configured`: the chip reports our identifiers (as if its EEPROM held
-  // them) instead of the unconfigured chip's.
+  // `configured`: the chip reports our identifiers (as if an EEPROM that is
+  // not modelled held them) instead of the unconfigured chip's. Once an I2C
+  // device is attached, the boot at each replug decides instead.
   explicit TEzUsbDevice(bool configured = true);
   ~TEzUsbDevice() override;
   TEzUsbDevice(const TEzUsbDevice&) = delete;
@@ -41,7 +43,7 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   // The memory-load request as the USB core serves it: any address, reads
   // or writes, with the CPU running or held. False while unplugged.
   bool MemoryLoad(bool read, uint16_t address, uint8_t* data, uint16_t length);
-  const std::array<uint8_t, 18>& DeviceDescriptor() const { return deviceDescriptor_; }
+  std::array<uint8_t, 18> DeviceDescriptor();
   std::vector<uint8_t> ConfigDescriptor() const;
   std::vector<uint8_t> StringDescriptor(uint8_t index) const;
 
@@ -49,6 +51,8 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   std::vector<std::pair<uint16_t, uint16_t>> TakeWriteLog();
 
   void Unplug() { plugged_ = false; }
+  // Power comes back: the core is held and, with devices on the I2C bus,
+  // the boot loader reads the EEPROM (see BootFromEeprom).
   void Replug();
   bool Plugged() const { return plugged_; }
   bool Held();
@@ -61,6 +65,12 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   // (ports, I2C controller) after the stored value was updated or before it
   // is returned. Both are called on the core thread under the device lock.
   void AttachPeripherals(emu8051::TXdataBus* external, emu8051::TXdataBus* registers);
+  // Devices on the chip's I2C bus (an EEPROM, say); they are called under
+  // the device lock. Detach before destroying one.
+  void AttachI2c(TI2cSlave* slave);
+  void DetachI2c(TI2cSlave* slave);
+  // A stuck bus: transfers end with BERR.
+  void SetI2cBusFault(bool fault);
 
   // Work with the core under the device's lock (tests, peripherals).
   template <typename F>
@@ -75,6 +85,11 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   void ReadByte(uint16_t address, uint8_t& v);
   void WriteByte(uint16_t address, uint8_t v);
   void CoreLoop(std::stop_token stop, bool realTime);
+  // The chip's loader at power-up: an EEPROM whose first byte is 0xB0
+  // gives the identifiers, 0xB2 also records to load, the last of which
+  // releases the core. Called under the lock.
+  void BootFromEeprom();
+  void SetIdentifiers(uint16_t vendor, uint16_t product, uint16_t release);
 
   std::mutex mutex_;
   emu8051::TCore8051 core_{emu8051::TMemoryModel::Unified};
@@ -85,6 +100,8 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   std::vector<std::pair<uint16_t, uint16_t>> writeLog_;
   emu8051::TXdataBus* external_ = nullptr;
   emu8051::TXdataBus* registers_ = nullptr;
+  TI2cController i2c_;
+  bool configuredWithoutEeprom_ = true;
   std::jthread thread_;
   std::condition_variable_any wake_;
 };
