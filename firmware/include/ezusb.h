@@ -36,6 +36,13 @@ __sfr __at(0xE8) EIE;
 /* I2C controller. */
 #define I2CS XREG(0x7FA5)
 #define I2DAT XREG(0x7FA6)
+#define I2CMODE XREG(0x7FA7)
+#define I2CS_START 0x80
+#define I2CS_STOP 0x40
+#define I2CS_LASTRD 0x20
+#define I2CS_BERR 0x04
+#define I2CS_ACK 0x02
+#define I2CS_DONE 0x01
 
 #define CPUCS XREG(0x7F92)
 

@@ -29,4 +29,25 @@
 
 #define RECORD_BUFFERS 0x0900
 
+/* The EEPROM service program's mailbox. The host writes the page to the
+   page buffer, the offset to 0x10D/0x10E and the command to 0x10A last;
+   the program answers with bit 0x10 in 0x10A. */
+#define MB_SVC_READY MB(0x101)    /* 4 once the service program runs */
+#define MB_EE_FOUND MB(0x108)     /* 1 when the EEPROM answered at start */
+#define MB_EE_MODE MB(0x109)      /* word address bytes: 1 or 2; above 16: not set */
+#define MB_EE_CMD MB(0x10A)
+#define MB_EE_OFFSET_HI MB(0x10D)
+#define MB_EE_OFFSET_LO MB(0x10E) /* while writing: progress within the page */
+#define MB_EE_FILL MB(0x10F)
+#define EE_PAGE_BUFFER ((volatile __xdata unsigned char *)0x0E00)
+
+#define EE_CMD_ERASE 0x40
+#define EE_CMD_WRITE 0xA0
+#define EE_DONE 0x10
+/* Added to EE_DONE when the command failed. */
+#define EE_ERR_NO_ACK 0x01   /* the EEPROM did not answer */
+#define EE_ERR_VERIFY 0x02   /* read back differs */
+#define EE_ERR_RANGE 0x04    /* beyond the EEPROM's end */
+#define EE_ERR_COMMAND 0x08  /* unknown command */
+
 #endif

@@ -357,6 +357,11 @@ constexpr TTextEntry Entries[] = {
     {3428, "Denne baudrate kan ikke bruges. Angiv venligst en anden!"},
     {3429, "EEPROM slettet."},
     {3430, "Filen er gemt i EEPROM."},
+    {3435, "Filen er tom eller ulæselig, intet skrevet:"},
+    {3436, "EEPROM-programmet svarer ikke."},
+    {3437, "EEPROM svarer ikke!"},
+    {3438, "EEPROM: kontrol efter skrivning mislykkedes, side"},
+    {3439, "Filen er større end EEPROM, intet mere skrevet fra"},
 
     // Driver installation dialog
     {3218, "Du har endnu ikke installeret en USB-driver til USB-Vodezedevi.\\nHer kan du oprette en driverdiskette eller kopiere driveren til en mappe."},

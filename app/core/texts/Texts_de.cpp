@@ -357,6 +357,11 @@ constexpr TTextEntry Entries[] = {
     {1428, "Diese Baudrate können Sie nicht verwenden. Bitte geben Sie eine andere ein!"},
     {1429, "EEPROM gelöscht."},
     {1430, "Datei ist in EEPROM gespeichert."},
+    {1435, "Datei leer oder nicht lesbar, nichts geschrieben:"},
+    {1436, "Das EEPROM-Programm antwortet nicht."},
+    {1437, "EEPROM antwortet nicht!"},
+    {1438, "EEPROM: Prüfung nach dem Schreiben fehlgeschlagen, Seite"},
+    {1439, "Die Datei ist größer als das EEPROM, nichts mehr geschrieben ab"},
 
     // Driver installation dialog
     {1218, "Sie haben noch keinen USB-Treiber für den USB- Vodezedevi installiert.\\nHier können Sie eine Treiberdiskette erstellen, oder den Treiber in ein Verzeichnis kopieren."},

@@ -357,6 +357,11 @@ constexpr TTextEntry Entries[] = {
     {2428, "You cannot use this baud rate. Please enter another one!"},
     {2429, "EEPROM erased."},
     {2430, "File is stored in the EEPROM."},
+    {2435, "File empty or unreadable, nothing written:"},
+    {2436, "The EEPROM program does not answer."},
+    {2437, "EEPROM does not answer!"},
+    {2438, "EEPROM: check after writing failed, page"},
+    {2439, "The file is larger than the EEPROM, nothing more written from"},
 
     // Driver installation dialog
     {2218, "No USB driver for the USB Vodezedevi is installed yet.\\nHere you can create a driver diskette or copy the driver into a folder."},

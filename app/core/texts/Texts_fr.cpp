@@ -357,6 +357,11 @@ constexpr TTextEntry Entries[] = {
     {5428, "Ce débit ne peut pas être utilisé. Veuillez en saisir un autre !"},
     {5429, "EEPROM effacée."},
     {5430, "Le fichier est enregistré dans l'EEPROM."},
+    {5435, "Fichier vide ou illisible, rien écrit :"},
+    {5436, "Le programme EEPROM ne répond pas."},
+    {5437, "L'EEPROM ne répond pas !"},
+    {5438, "EEPROM : vérification après écriture échouée, page"},
+    {5439, "Le fichier dépasse l'EEPROM, plus rien écrit à partir de"},
 
     // Driver installation dialog
     {5218, "Aucun pilote USB n'est encore installé pour le Vodezedevi USB.\\nVous pouvez ici créer une disquette de pilote ou copier le pilote dans un dossier."},

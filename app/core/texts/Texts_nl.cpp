@@ -357,6 +357,11 @@ constexpr TTextEntry Entries[] = {
     {4428, "Deze baudrate kunt u niet gebruiken. Voer een andere in!"},
     {4429, "EEPROM gewist."},
     {4430, "Bestand is in de EEPROM opgeslagen."},
+    {4435, "Bestand leeg of onleesbaar, niets geschreven:"},
+    {4436, "Het EEPROM-programma antwoordt niet."},
+    {4437, "EEPROM antwoordt niet!"},
+    {4438, "EEPROM: controle na schrijven mislukt, pagina"},
+    {4439, "Het bestand is groter dan de EEPROM, niets meer geschreven vanaf"},
 
     // Driver installation dialog
     {4218, "U hebt nog geen USB-stuurprogramma voor de USB-Vodezedevi geïnstalleerd.\\nHier kunt u een stuurprogrammadiskette maken of het stuurprogramma naar een map kopiëren."},
