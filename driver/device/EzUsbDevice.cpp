@@ -42,6 +42,14 @@ void TEzUsbDevice::DetachI2c(TI2cSlave* slave) {
   i2c_.Detach(slave);
 }
 
+TEeprom24C& TEzUsbDevice::FitEeprom(TEepromType type, uint8_t deviceAddress) {
+  std::lock_guard lock(mutex_);
+  if (ownEeprom_) i2c_.Detach(ownEeprom_.get());
+  ownEeprom_ = std::make_unique<TEeprom24C>(type, deviceAddress);
+  i2c_.Attach(ownEeprom_.get());
+  return *ownEeprom_;
+}
+
 void TEzUsbDevice::SetI2cBusFault(bool fault) {
   std::lock_guard lock(mutex_);
   i2c_.SetBusFault(fault);

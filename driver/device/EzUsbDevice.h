@@ -6,12 +6,14 @@
 #include <array>
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <cstdint>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "Core8051.h"
+#include "Eeprom24C.h"
 #include "I2cController.h"
 
 namespace tamarikusb {
@@ -71,6 +73,9 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   void DetachI2c(TI2cSlave* slave);
   // A stuck bus: transfers end with BERR.
   void SetI2cBusFault(bool fault);
+  // An EEPROM the chip owns on its I2C bus (for emulated boxes that live
+  // as long as the chip); replaces one fitted before.
+  TEeprom24C& FitEeprom(TEepromType type, uint8_t deviceAddress);
 
   // Work with the core under the device's lock (tests, peripherals).
   template <typename F>
@@ -101,6 +106,7 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   emu8051::TXdataBus* external_ = nullptr;
   emu8051::TXdataBus* registers_ = nullptr;
   TI2cController i2c_;
+  std::unique_ptr<TEeprom24C> ownEeprom_;
   bool configuredWithoutEeprom_ = true;
   std::jthread thread_;
   std::condition_variable_any wake_;

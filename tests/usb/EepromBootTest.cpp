@@ -93,8 +93,7 @@ TEST_F(EepromBootTest, NoAnsweringEepromIsTheBareChip) {
 TEST(EepromChainTest, BooteeWrittenByTheServiceBootsAtTheNextPowerUp) {
   auto chip = AttachEmulated(false, false);
   TInterfaceBoard board(*chip);
-  TEeprom24C rom{k24C64, 0x51};
-  chip->AttachI2c(&rom);
+  const TEeprom24C& rom = chip->FitEeprom(k24C64, 0x51);
   TEzUsb usb;
   usb.UsbDeviceName = "\\\\.\\tamarik-emu-0";
   usb.UsbFixedName = true;
@@ -113,7 +112,7 @@ TEST(EepromChainTest, BooteeWrittenByTheServiceBootsAtTheNextPowerUp) {
   EXPECT_EQ(Word(chip->DeviceDescriptor(), 10), kTamarikProductId);
   board.RunCycles(6000);
   EXPECT_EQ(board.PortA(), kQuietPortA);
-  chip->DetachI2c(&rom);
+  EXPECT_EQ(rom.Contents()[0], 0xB2);
   DetachAllEmulated();
 }
 
