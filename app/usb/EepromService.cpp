@@ -155,7 +155,7 @@ bool TEepromService::WriteBytes(std::span<const uint8_t> bytes, const std::strin
     return false;
   }
   if (bytes.size() > kLargestFile) {
-    Status(GetText(kFileTooLarge) + " " + fileName);
+    Status(GetText(kFileTooLarge) + " " + Hex4(0));
     return false;
   }
   TOperation op(ui_);

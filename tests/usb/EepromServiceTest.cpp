@@ -115,6 +115,7 @@ TEST_F(EepromServiceTest, BadFilesWriteNothingAndClosingEndsTheWait) {
   EXPECT_FALSE(service.WriteFile("/nonexistent/x.iic"));
   EXPECT_EQ(status.back(), "Datei leer oder nicht lesbar, nichts geschrieben: /nonexistent/x.iic");
   EXPECT_FALSE(service.WriteBytes(std::vector<uint8_t>(0x10001), "big.iic"));
+  EXPECT_EQ(status.back(), "Die Datei ist größer als das EEPROM, nichts mehr geschrieben ab 0000");
   EXPECT_EQ(rom.PageWrites(), 0u);
   EXPECT_TRUE(chip->TakeWriteLog().empty());  // not even the service program went down
   closeAfterMs = 30;
