@@ -7,6 +7,7 @@ namespace tamarikusb {
 
 namespace {
 constexpr uint16_t kUartBase = 0x4000, kUartEnd = 0x4010;
+constexpr uint16_t kCanBase = 0x6000, kCanEnd = 0x6080;
 constexpr uint16_t kOutA = 0x7F96, kPinsA = 0x7F99, kOeA = 0x7F9C, kOutB = 0x7F97, kOeB = 0x7F9D;
 constexpr uint8_t kClock12 = 0x01, kLed = 0x02;
 }  // namespace
@@ -17,11 +18,15 @@ class TInterfaceBoard::TExternalBus : public emu8051::TXdataBus {
   uint8_t XRead(uint16_t address) override {
     if (address >= kUartBase && address < kUartEnd)
       return board_.uarts_[(address >> 3) & 1].Read(address & 7, board_.core_->Cycles());
+    if (address >= kCanBase && address < kCanEnd)
+      return board_.sja_.Read(static_cast<uint8_t>(address - kCanBase), board_.core_->Cycles());
     return 0xFF;  // nothing else answers: open bus
   }
   void XWrite(uint16_t address, uint8_t value) override {
     if (address >= kUartBase && address < kUartEnd)
       board_.uarts_[(address >> 3) & 1].Write(address & 7, value, board_.core_->Cycles());
+    else if (address >= kCanBase && address < kCanEnd)
+      board_.sja_.Write(static_cast<uint8_t>(address - kCanBase), value, board_.core_->Cycles());
   }
 
  private:
@@ -47,6 +52,7 @@ class TInterfaceBoard::TPortRegisters : public emu8051::TXdataBus {
     board_.portA_ = level;
     const uint32_t crystal = (level & kClock12) ? 12'000'000 : 11'059'200;
     for (TUart16550& u : board_.uarts_) u.SetCrystal(crystal);
+    board_.sja_.SetCrystal(crystal);
   }
 
  private:

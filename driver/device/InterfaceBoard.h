@@ -1,7 +1,9 @@
 // The interface board around the emulated chip, wired as firmware/README.md
 // describes: a dual 16550-type UART on the external bus (channel 1 at
 // 0x4000, channel 2 at 0x4008), port A driving the UARTs' crystal choice
-// (PA0: 0 = 11.0592 MHz, 1 = 12 MHz) and the LED (PA1, low = on).
+// (PA0: 0 = 11.0592 MHz, 1 = 12 MHz) and the LED (PA1, low = on), and an
+// SJA1000 CAN controller at 0x6000..0x607F, clocked from the same crystal
+// choice, on an emulated CAN bus.
 // The board attaches itself to the chip; its feeding calls take the chip's
 // lock, so a test may call them while the core thread runs.
 #pragma once
@@ -12,7 +14,9 @@
 #include <span>
 #include <vector>
 
+#include "CanBus.h"
 #include "EzUsbDevice.h"
+#include "Sja1000.h"
 #include "Uart16550.h"
 
 namespace tamarikusb {
@@ -46,6 +50,17 @@ class TInterfaceBoard {
   // Levels on port A's pins as the board sees them.
   uint8_t PortA();
 
+  // The CAN bus the controller sits on (its own lock: usable from any thread).
+  TCanBus& Can() { return can_; }
+  // Works with the controller under the chip's lock, its bus played up to now.
+  template <typename F>
+  auto WithCanController(F&& f) {
+    return chip_.WithCore([&](emu8051::TCore8051& core) {
+      sja_.Advance(core.Cycles());
+      return f(sja_);
+    });
+  }
+
  private:
   class TExternalBus;
   class TPortRegisters;
@@ -55,6 +70,8 @@ class TInterfaceBoard {
   TEzUsbDevice& chip_;
   emu8051::TCore8051* core_ = nullptr;
   std::array<TUart16550, 2> uarts_;
+  TCanBus can_;
+  TSja1000 sja_{can_};
   uint8_t portA_ = 0xFF, portB_ = 0xFF;
   std::array<double, 4> frequency_{};
   double edgeRemainder_ = 0;
