@@ -54,6 +54,11 @@ void TEzUsbDevice::AttachPeripherals(emu8051::TXdataBus* external, emu8051::TXda
   registers_ = registers;
 }
 
+void TEzUsbDevice::AttachClockedInputs(TClockedInputs* inputs) {
+  std::lock_guard lock(mutex_);
+  clocked_ = inputs;
+}
+
 uint8_t TEzUsbDevice::XRead(uint16_t address) {
   if (address >= kRegisterBase && address < 0x8000) return registers_ ? registers_->XRead(address) : core_.Xdata()[address];
   // Without a device on the external bus nothing answers: open bus.
@@ -161,7 +166,10 @@ void TEzUsbDevice::CoreLoop(std::stop_token stop, bool realTime) {
       startCycles = core_.Cycles();
       wasRunning = true;
     }
-    core_.RunUntilCycle(core_.Cycles() + kSlice);
+    if (clocked_)
+      clocked_->RunCore(core_, core_.Cycles() + kSlice);
+    else
+      core_.RunUntilCycle(core_.Cycles() + kSlice);
     const uint64_t done = core_.Cycles() - startCycles;
     lock.unlock();
     if (realTime) {

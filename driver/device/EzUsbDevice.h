@@ -24,6 +24,15 @@ constexpr uint16_t kTamarikProductId = 0x7A31;
 constexpr uint16_t kCpucs = 0x7F92;
 constexpr uint8_t kMemoryLoadRequest = 0xA0;
 
+// Something outside the core that must see the core's time pass cycle by
+// cycle (inputs whose levels change at given cycles): it runs the core up
+// to `until` itself, stopping wherever it has an input to change.
+class TClockedInputs {
+ public:
+  virtual ~TClockedInputs() = default;
+  virtual void RunCore(emu8051::TCore8051& core, uint64_t until) = 0;
+};
+
 class TEzUsbDevice : private emu8051::TXdataBus {
  public:
   // `configured`: the chip reports our identifiers (as if its EEPROM held
@@ -61,6 +70,8 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   // (ports, I2C controller) after the stored value was updated or before it
   // is returned. Both are called on the core thread under the device lock.
   void AttachPeripherals(emu8051::TXdataBus* external, emu8051::TXdataBus* registers);
+  // Inputs the core thread feeds as it runs (nullptr: none).
+  void AttachClockedInputs(TClockedInputs* inputs);
 
   // Work with the core under the device's lock (tests, peripherals).
   template <typename F>
@@ -85,6 +96,7 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   std::vector<std::pair<uint16_t, uint16_t>> writeLog_;
   emu8051::TXdataBus* external_ = nullptr;
   emu8051::TXdataBus* registers_ = nullptr;
+  TClockedInputs* clocked_ = nullptr;
   std::jthread thread_;
   std::condition_variable_any wake_;
 };
