@@ -86,6 +86,11 @@ void TEzUsbDevice::AttachPeripherals(emu8051::TXdataBus* external, emu8051::TXda
   registers_ = registers;
 }
 
+void TEzUsbDevice::AttachClockedInputs(TClockedInputs* inputs) {
+  std::lock_guard lock(mutex_);
+  clocked_ = inputs;
+}
+
 uint8_t TEzUsbDevice::XRead(uint16_t address) {
   if (address >= TI2cController::kI2cs && address <= TI2cController::kI2cMode)
     return i2c_.ReadRegister(address, core_.Cycles());
@@ -201,7 +206,10 @@ void TEzUsbDevice::CoreLoop(std::stop_token stop, bool realTime) {
       startCycles = core_.Cycles();
       wasRunning = true;
     }
-    core_.RunUntilCycle(core_.Cycles() + kSlice);
+    if (clocked_)
+      clocked_->RunCore(core_, core_.Cycles() + kSlice);
+    else
+      core_.RunUntilCycle(core_.Cycles() + kSlice);
     const uint64_t done = core_.Cycles() - startCycles;
     lock.unlock();
     if (realTime) {

@@ -27,6 +27,15 @@ constexpr uint16_t kTamarikProductId = 0x7A31;
 constexpr uint16_t kCpucs = 0x7F92;
 constexpr uint8_t kMemoryLoadRequest = 0xA0;
 
+// Something outside the core that must see the core's time pass cycle by
+// cycle (inputs whose levels change at given cycles): it runs the core up
+// to `until` itself, stopping wherever it has an input to change.
+class TClockedInputs {
+ public:
+  virtual ~TClockedInputs() = default;
+  virtual void RunCore(emu8051::TCore8051& core, uint64_t until) = 0;
+};
+
 class TEzUsbDevice : private emu8051::TXdataBus {
  public:
   // `configured`: the chip reports our identifiers (as if an EEPROM that is
@@ -76,6 +85,8 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   // An EEPROM the chip owns on its I2C bus (for emulated boxes that live
   // as long as the chip); replaces one fitted before.
   TEeprom24C& FitEeprom(TEepromType type, uint8_t deviceAddress);
+  // Inputs the core thread feeds as it runs (nullptr: none).
+  void AttachClockedInputs(TClockedInputs* inputs);
 
   // Work with the core under the device's lock (tests, peripherals).
   template <typename F>
@@ -108,6 +119,7 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   TI2cController i2c_;
   std::unique_ptr<TEeprom24C> ownEeprom_;
   bool configuredWithoutEeprom_ = true;
+  TClockedInputs* clocked_ = nullptr;
   std::jthread thread_;
   std::condition_variable_any wake_;
 };

@@ -7,6 +7,7 @@ namespace tamarikusb {
 
 namespace {
 constexpr uint16_t kUartBase = 0x4000, kUartEnd = 0x4010;
+constexpr uint16_t kCanBase = 0x6000, kCanEnd = 0x6080;
 constexpr uint16_t kOutA = 0x7F96, kPinsA = 0x7F99, kOeA = 0x7F9C, kOutB = 0x7F97, kOeB = 0x7F9D;
 constexpr uint8_t kClock12 = 0x01, kLed = 0x02;
 }  // namespace
@@ -17,11 +18,15 @@ class TInterfaceBoard::TExternalBus : public emu8051::TXdataBus {
   uint8_t XRead(uint16_t address) override {
     if (address >= kUartBase && address < kUartEnd)
       return board_.uarts_[(address >> 3) & 1].Read(address & 7, board_.core_->Cycles());
+    if (address >= kCanBase && address < kCanEnd)
+      return board_.sja_.Read(static_cast<uint8_t>(address - kCanBase), board_.core_->Cycles());
     return 0xFF;  // nothing else answers: open bus
   }
   void XWrite(uint16_t address, uint8_t value) override {
     if (address >= kUartBase && address < kUartEnd)
       board_.uarts_[(address >> 3) & 1].Write(address & 7, value, board_.core_->Cycles());
+    else if (address >= kCanBase && address < kCanEnd)
+      board_.sja_.Write(static_cast<uint8_t>(address - kCanBase), value, board_.core_->Cycles());
   }
 
  private:
@@ -47,6 +52,7 @@ class TInterfaceBoard::TPortRegisters : public emu8051::TXdataBus {
     board_.portA_ = level;
     const uint32_t crystal = (level & kClock12) ? 12'000'000 : 11'059'200;
     for (TUart16550& u : board_.uarts_) u.SetCrystal(crystal);
+    board_.sja_.SetCrystal(crystal);
   }
 
  private:
@@ -58,9 +64,13 @@ TInterfaceBoard::TInterfaceBoard(TEzUsbDevice& chip) : chip_(chip) {
   external_ = std::make_unique<TExternalBus>(*this);
   registers_ = std::make_unique<TPortRegisters>(*this);
   chip_.AttachPeripherals(external_.get(), registers_.get());
+  chip_.AttachClockedInputs(this);
 }
 
-TInterfaceBoard::~TInterfaceBoard() { chip_.AttachPeripherals(nullptr, nullptr); }
+TInterfaceBoard::~TInterfaceBoard() {
+  chip_.AttachClockedInputs(nullptr);
+  chip_.AttachPeripherals(nullptr, nullptr);
+}
 
 uint64_t TInterfaceBoard::Now() {
   return chip_.WithCore([](emu8051::TCore8051& core) { return core.Cycles(); });
@@ -76,6 +86,8 @@ uint64_t TInterfaceBoard::SendToInput(int input, uint64_t start, std::span<const
       end = start + (i + 1) * frame / baud;
       u.Receive(end, bytes[i], i < errors.size() ? errors[i] : 0);
     }
+    // The same line reaches the measuring multiplexer.
+    AddCharacters(((input - 1) & 1) + 2, start, bytes, baud, u.LineControl());
     return end;
   });
 }
@@ -110,19 +122,76 @@ void TInterfaceBoard::SetFrequency(int input, double hz) {
   chip_.WithCore([&](emu8051::TCore8051&) { frequency_[static_cast<size_t>(input) & 3] = hz; });
 }
 
-void TInterfaceBoard::RunCycles(uint64_t cycles) {
-  // Slices of 100 us: edges arrive spread over the run, not in one lump.
-  constexpr uint64_t kSlice = 600;
-  chip_.WithCore([&](emu8051::TCore8051& core) {
-    for (uint64_t done = 0; done < cycles; done += kSlice) {
-      const uint64_t step = std::min(kSlice, cycles - done);
-      core.RunUntilCycle(core.Cycles() + step);
-      edgeRemainder_ += frequency_[portB_ & 3] * static_cast<double>(step) / TUart16550::kCoreHz;
-      const auto edges = static_cast<uint32_t>(edgeRemainder_);
-      edgeRemainder_ -= edges;
-      if (edges) core.CountPulses(0, edges);
-    }
+uint64_t TInterfaceBoard::SendToMeasuringInput(int input, uint64_t start, std::span<const uint8_t> bytes, uint32_t baud) {
+  return chip_.WithCore([&](emu8051::TCore8051&) {
+    const int i = input & 3;
+    const uint8_t lcr = i >= 2 ? uarts_[static_cast<size_t>(i - 2)].LineControl() : 0x03;
+    return AddCharacters(i, start, bytes, baud, lcr);
   });
+}
+
+uint64_t TInterfaceBoard::AddCharacters(int input, uint64_t start, std::span<const uint8_t> bytes, uint32_t baud,
+                                        uint8_t lcr) {
+  const int dataBits = 5 + (lcr & 3);
+  const bool parity = lcr & 0x08, even = lcr & 0x10, stick = lcr & 0x20;
+  const int stopBits = (lcr & 0x04) ? 2 : 1;
+  auto& out = levels_[static_cast<size_t>(input) & 3];
+  uint64_t bit = 0;
+  auto at = [&](uint64_t n) { return start + n * TUart16550::kCoreHz / baud; };
+  auto put = [&](bool high) {
+    // Only changes are kept; a level equal to the last one adds nothing.
+    const bool last = out.empty() ? true : out.back().high;
+    if (high != last) out.push_back({at(bit), high});
+    ++bit;
+  };
+  for (uint8_t b : bytes) {
+    put(false);
+    int ones = 0;
+    for (int k = 0; k < dataBits; ++k) {
+      const bool one = (b >> k) & 1;
+      ones += one;
+      put(one);
+    }
+    if (parity) put(stick ? !even : ((ones & 1) != 0) != even);
+    for (int k = 0; k < stopBits; ++k) put(true);
+  }
+  return at(bit);
+}
+
+void TInterfaceBoard::RunCycles(uint64_t cycles) {
+  chip_.WithCore([&](emu8051::TCore8051& core) { RunCore(core, core.Cycles() + cycles); });
+}
+
+void TInterfaceBoard::RunCore(emu8051::TCore8051& core, uint64_t until) {
+  // Square waves are counted per slice of 100 us; level changes stop the
+  // core at their own cycle.
+  constexpr uint64_t kSlice = 600;
+  while (core.Cycles() < until) {
+    const uint64_t from = core.Cycles();
+    uint64_t next = std::min(until, from + kSlice);
+    for (const auto& l : levels_)
+      if (!l.empty() && l.front().at > from) next = std::min(next, l.front().at);
+    core.RunUntilCycle(next);
+    const uint64_t now = core.Cycles();
+    const size_t selected = portB_ & 3;
+    uint32_t falling = 0;
+    for (size_t i = 0; i < levels_.size(); ++i) {
+      auto& l = levels_[i];
+      while (!l.empty() && l.front().at <= now) {
+        if (i == selected && high_[i] && !l.front().high) ++falling;
+        high_[i] = l.front().high;
+        l.pop_front();
+      }
+    }
+    edgeRemainder_ += frequency_[selected] * static_cast<double>(now - from) / TUart16550::kCoreHz;
+    const auto edges = static_cast<uint32_t>(edgeRemainder_);
+    edgeRemainder_ -= edges;
+    if (edges + falling) core.CountPulses(0, edges + falling);
+    if (high_[selected] != pinHigh_) {
+      pinHigh_ = high_[selected];
+      core.SetIntPin(0, pinHigh_);
+    }
+  }
 }
 
 uint8_t TInterfaceBoard::PortA() {

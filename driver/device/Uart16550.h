@@ -24,6 +24,7 @@ class TUart16550 {
   // Rate and frame length the firmware has programmed.
   uint32_t Baud() const;
   int FrameBits() const;
+  uint8_t LineControl() const { return lcr_; }
   uint64_t CharacterCycles() const;
 
   // A character whose stop bit ends at core cycle `at`; `errors` from the

@@ -4,6 +4,9 @@
 
 #define BUF(s) ((__xdata unsigned char *)(RECORD_BUFFERS + ((unsigned)(s) << 8)))
 #define CAPACITY 253 /* payload bytes after the three header bytes */
+/* CAN buffers: L is the offset just past the last record (records from
+   byte 2), and the host reads L + 3 bytes of 256. */
+#define CAN_CAPACITY 251
 #define MAX_AGE 50   /* ticks: 10 ms */
 #define OPEN 0x0F    /* byte 1 of a buffer being filled: never a number 0..3 */
 
@@ -40,18 +43,21 @@ static void begin(unsigned char s) {
 }
 
 static void finish(void) {
-  buf[0] = fill;
+  buf[0] = first == 2 ? fill + 2 : fill;
   buf[1] = cur | lost;
   lost = 0;
   complete = 1;
 }
 
 /* The host reads the buffers in turn and names the one it reads in 0x10C;
-   every buffer it has moved past is free again. */
+   every buffer it has moved past is free again, and no longer marked
+   complete: when the host comes round to it before it is filled again, it
+   must wait instead of reading the old records a second time. */
 static void follow_host(void) {
   unsigned char r = MB_READ_SLOT & 3;
   while (seen_read != r) {
     consumed |= 1 << seen_read;
+    if (seen_read != cur) BUF(seen_read)[1] = OPEN;
     seen_read = (seen_read + 1) & 3;
   }
 }
@@ -67,7 +73,7 @@ static __bit advance(void) {
 void qb_init(unsigned char first_offset) {
   unsigned char s;
   first = first_offset;
-  limit = CAPACITY + 3 - first_offset;
+  limit = first_offset == 2 ? CAN_CAPACITY : CAPACITY;
   for (s = 0; s < 4; ++s) BUF(s)[1] = OPEN;
   seen_read = MB_READ_SLOT & 3;
   consumed = 0x0F;
@@ -91,6 +97,17 @@ void qb_byte(unsigned char value) {
   ++fill;
 }
 
+__xdata unsigned char *qb_put(unsigned char n) {
+  __xdata unsigned char *p;
+  if (fill == 0) {
+    start_tick = tick;
+    if (first == 3) buf[2] = start_tick;
+  }
+  p = buf + first + fill;
+  fill += n;
+  return p;
+}
+
 void qb_record(unsigned char status, unsigned char data) {
   __xdata unsigned char *p;
   if (fill == 0) {
@@ -112,6 +129,8 @@ void qb_finish(void) {
 
 void qb_lost(void) { lost = 0x10; }
 
+unsigned char qb_age(void) { return fill ? (unsigned char)(tick - start_tick) : 0; }
+
 void qb_poll(void) {
   unsigned char r;
   if (complete) {
@@ -127,12 +146,13 @@ void qb_poll(void) {
   }
   /* The host waits for the buffer after the open one: it skipped this one
      (it starts after the one it found in 0x10B), so the records move into
-     the one it waits for. */
+     the one it waits for. A host that is three buffers behind names the
+     same buffer, but that one holds records it has not read yet. */
   r = MB_READ_SLOT & 3;
-  if (r == ((cur + 1) & 3)) {
+  if (r == ((cur + 1) & 3) && (consumed & (1 << r))) {
+    follow_host();
     __xdata unsigned char *to = BUF(r);
     unsigned char i;
-    follow_host();
     for (i = 2; i < first + fill; ++i) to[i] = buf[i];
     r = fill;
     begin((cur + 1) & 3);

@@ -46,6 +46,7 @@ int TFirmwareRig::Poll() {
     const int length = usb.UsbReadBuffer[0];
     if (length > 5 && usb.UsbReadRamBlock(base, length + 3) != length + 3) return read;
     buffersHigh.push_back(usb.UsbReadBuffer[1] & 0xF0);
+    buffers.emplace_back(usb.UsbReadBuffer.begin(), usb.UsbReadBuffer.begin() + length + 3);
     for (int i = 3; i + 2 < length + 3; i += 3)
       records.push_back({usb.UsbReadBuffer[i], usb.UsbReadBuffer[i + 1], usb.UsbReadBuffer[i + 2],
                          static_cast<uint8_t>(readSlot_), usb.UsbReadBuffer[2]});

@@ -39,6 +39,7 @@ class TFirmwareRig {
 
   std::vector<TRawRecord> records;
   std::vector<uint8_t> buffersHigh;  // high four bits of byte 1 of each buffer read
+  std::vector<std::vector<uint8_t>> buffers;  // each buffer read, L + 3 bytes
   std::shared_ptr<tamarikusb::TEzUsbDevice> chip;
   std::unique_ptr<tamarikusb::TInterfaceBoard> board;
   TEzUsb usb;

@@ -2,6 +2,9 @@
 // as a 6-byte result within the one-edge resolution of the gate.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "FirmwareRig.h"
 
 namespace {
@@ -31,6 +34,29 @@ TEST(FrequencyTest, AKnownFrequencyIsCountedOverTheGate) {
     EXPECT_NEAR(static_cast<double>(n), 2 * 12345.0, 1.0);
     EXPECT_EQ(b.data, 2);
     EXPECT_EQ(b.tick, 3);
+  }
+}
+
+TEST(FrequencyTest, TheCoreThreadFeedsTheEdgesAsItRuns) {
+  TFirmwareRig rig("FQ");
+  rig.board->SetFrequency(0, 50000.0);
+  rig.usb.UsbWriteRam(0x101, 0);
+  rig.usb.UsbWriteRam(0x102, 1);
+  rig.Activate();
+  rig.chip->StartCore(false);
+  const uint64_t end = rig.Now() + 6'000'000 * 35 / 10;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  while (rig.Now() < end && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    rig.Poll();
+  }
+  rig.chip->StopCore();
+  ASSERT_GE(rig.records.size(), 6u);
+  for (size_t r = 2; r + 1 < rig.records.size(); r += 2) {
+    const uint32_t n = (static_cast<uint32_t>(rig.records[r].data) << 16) |
+                       (static_cast<uint32_t>(rig.records[r].tick) << 8) | rig.records[r + 1].status;
+    EXPECT_NEAR(static_cast<double>(n), 50000.0, 1.0);
+    EXPECT_EQ(rig.records[r + 1].tick, 0);  // the input code
   }
 }
 
