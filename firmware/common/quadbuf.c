@@ -127,9 +127,11 @@ void qb_poll(void) {
   }
   /* The host waits for the buffer after the open one: it skipped this one
      (it starts after the one it found in 0x10B), so the records move into
-     the one it waits for. */
+     the one it waits for. Only into a free one: a host that still reads
+     (or has yet to read) that buffer names it in 0x10C too, and its
+     records must stay. */
   r = MB_READ_SLOT & 3;
-  if (r == ((cur + 1) & 3)) {
+  if (r == ((cur + 1) & 3) && (consumed & (1 << r))) {
     __xdata unsigned char *to = BUF(r);
     unsigned char i;
     follow_host();
