@@ -15,14 +15,27 @@ TUSBTamarik::~TUSBTamarik() {
 }
 
 void TUSBTamarik::SetActive(bool active) {
+  active_ = false;
+  if (thread_) thread_->Wake();
   if (active) {
+    // The thread leaves its poll as soon as it sees the monitor off.
+    std::lock_guard poll(pollLock_);
     const uint8_t s = usb_.UsbReadRam(kUsbFillSlotAddress);
     usb_.UsbWriteRam(kUsbReadSlotAddress, s);
+    // No buffer reads as complete until the image has written it anew.
+    for (size_t i = 0; i < initBuffer_.size(); ++i) initBuffer_[i] = static_cast<uint8_t>(i);
+    initBuffer_[0] = 0;
+    initBuffer_[1] = kUsbBufferNotComplete;
+    for (int slot = 0; slot < 4; ++slot)
+      usb_.UsbDownloadFrom(UsbBufferAddress(slot), initBuffer_.data(), static_cast<int>(initBuffer_.size()));
     readSlotStart_ = (s + 1) & 3;
+    // Named at once, so the image moves what it has into the buffer the
+    // thread waits for while there is little to move.
+    usb_.UsbWriteRam(kUsbReadSlotAddress, static_cast<uint8_t>(readSlotStart_.load()));
     load_ = 0;
     activation_.fetch_add(1);
+    active_ = true;
   }
-  active_ = active;
   if (thread_) thread_->Wake();
 }
 

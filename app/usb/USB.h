@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <array>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -32,9 +33,10 @@ class TUSBTamarik {
   TUSBTamarik& operator=(const TUSBTamarik&) = delete;
 
   bool Active() const { return active_.load(); }
-  // True: 0x10B into 0x10C, the thread reads from the buffer after it,
-  // Load 0, the buffers are initialised on the next pass. False: the
-  // thread idles (a record held back for its line flags is handed out).
+  // True: 0x10B into 0x10C, the four buffers initialised (before this
+  // returns, so nothing that arrives after it is wiped), the thread reads
+  // from the buffer after the one being filled, Load 0. False: the thread
+  // idles (a record held back for its line flags is handed out).
   void SetActive(bool active);
 
   // Window-thread work on the device while the monitor runs: the thread
@@ -78,6 +80,8 @@ class TUSBTamarik {
   std::atomic<int32_t> passesShown_{-1};
   std::atomic<uint64_t> buffersDecoded_{0};
   std::mutex passLock_;
+  std::mutex pollLock_;  // held by the thread while it polls and decodes
   TPassCountChanged passCountChanged_;
+  std::array<uint8_t, 256> initBuffer_{};
   std::unique_ptr<TUSBEventThread> thread_;
 };

@@ -35,6 +35,10 @@ struct TUsbLoadStats {
 inline constexpr uint16_t kUsbFillSlotAddress = 0x10B;  // buffer the image fills
 inline constexpr uint16_t kUsbReadSlotAddress = 0x10C;  // buffer the host reads
 inline constexpr uint16_t UsbBufferAddress(int slot) { return static_cast<uint16_t>(0x900 + 256 * slot); }
+// Byte 1 of a buffer that holds nothing new: no buffer number, and not the
+// image's own mark (0x0F) of the buffer it fills, so the image notices when
+// the activation wrote over the buffer it was filling.
+inline constexpr uint8_t kUsbBufferNotComplete = 0x0E;
 
 // Serial images (types 0, 1): L div 3 records of status, data, tick from
 // offset 3. `buffer` holds what was read (L + 3 bytes, or the 8-byte header

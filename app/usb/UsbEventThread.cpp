@@ -13,6 +13,12 @@
 
 using namespace std::chrono_literals;
 
+namespace {
+// No room for two more three-byte records: the image completed the buffer
+// because it was full, not because it aged.
+constexpr uint8_t kFullPayload = 246;
+}  // namespace
+
 TUSBEventThread::TUSBEventThread(TUSBTamarik& owner) : owner_(owner) {
   thread_ = std::jthread([this](std::stop_token stop) { Loop(stop); });
 }
@@ -25,18 +31,20 @@ TUSBEventThread::~TUSBEventThread() {
 
 void TUSBEventThread::Wake() {
   std::lock_guard lock(sleepLock_);
+  woken_ = true;
   wake_.notify_all();
 }
 
 bool TUSBEventThread::Sleep(const std::stop_token& stop, std::chrono::microseconds time) {
   std::unique_lock lock(sleepLock_);
-  wake_.wait_for(lock, stop, time, [] { return AppClosing.load(); });
+  wake_.wait_for(lock, stop, time, [this] { return woken_ || AppClosing.load(); });
+  woken_ = false;
   return !stop.stop_requested() && !AppClosing.load();
 }
 
 bool TUSBEventThread::KeepPolling(const std::stop_token& stop) const {
-  return !stop.stop_requested() && !AppClosing.load() && owner_.Active() && !owner_.StepMode.load() &&
-         !owner_.usb_.UsbError.load() && owner_.activation_.load() == activationSeen_;
+  return !stop.stop_requested() && !AppClosing.load() && owner_.Active() && !owner_.usb_.UsbError.load() &&
+         owner_.activation_.load() == activationSeen_;
 }
 
 void TUSBEventThread::Loop(std::stop_token stop) {
@@ -49,12 +57,16 @@ void TUSBEventThread::Loop(std::stop_token stop) {
       continue;
     }
     if (owner_.StepMode.load() && !owner_.StepAllowed.load()) {
+      // Waits in place: going back to buffer 0 would read a buffer of the
+      // last round again, or skip the one the image fills.
       Sleep(stop, 10ms);
-      readSlot_ = 0;
       KeepDisplayGoing();
       continue;
     }
-    if (!initialised_ || owner_.activation_.load() != activationSeen_) InitialiseBuffers();
+    // The activation holds this lock while it prepares the buffers.
+    std::unique_lock poll(owner_.pollLock_);
+    if (!owner_.Active()) continue;
+    if (!initialised_ || owner_.activation_.load() != activationSeen_) TakeActivation();
     int length = 0;
     if (!PollSlot(stop, length)) continue;
     CountPass();
@@ -68,7 +80,11 @@ void TUSBEventThread::Loop(std::stop_token stop) {
     owner_.buffersDecoded_.fetch_add(1);
     if (owner_.StepMode.load()) owner_.StepAllowed = false;
     if (owner_.busyCount_.load() > 0) Sleep(stop, 3ms);
-    if (readSlot_ == 0) Sleep(stop, 15ms);
+    // The pause after a cycle spares the bus while data trickles in; a full
+    // last buffer says the image is ahead of us, and pausing then would
+    // only make its inputs overrun.
+    poll.unlock();
+    if (readSlot_ == 0 && read >= 1 && buffer_[0] < kFullPayload) Sleep(stop, 15ms);
   }
   FlushPendingRecord(decode_, owner_.ring_);
 }
@@ -90,21 +106,12 @@ void TUSBEventThread::Idle(std::stop_token stop) {
   }
 }
 
-void TUSBEventThread::InitialiseBuffers() {
+void TUSBEventThread::TakeActivation() {
   FlushPendingRecord(decode_, owner_.ring_);
   activationSeen_ = owner_.activation_.load();
   readSlot_ = owner_.readSlotStart_.load();
   decode_ = {};
   load_.Reset();
-  // Every buffer then reads as complete buffer 0 of length 0 until the
-  // image writes it.
-  for (size_t i = 0; i < init_.size(); ++i) init_[i] = static_cast<uint8_t>(i);
-  init_[0] = init_[1] = 0;
-  TEzUsb& usb = owner_.usb_;
-  for (int s = 0; s < 4; ++s) {
-    usb.UsbDownloadFrom(UsbBufferAddress(s), init_.data(), static_cast<int>(init_.size()));
-    usb.UsbReadRamInto(UsbBufferAddress(s), static_cast<int>(init_.size()), buffer_.data(), buffer_.size());
-  }
   initialised_ = true;
   passes_ = 0;
   lastDisplay_ = TClock::now();
@@ -147,7 +154,13 @@ bool TUSBEventThread::PollSlot(std::stop_token stop, int& length) {
     lastSlot_ = readSlot_;
     slotTime_[static_cast<size_t>(readSlot_)] = owner_.now_();
     const bool complete = length >= 8 && (buffer_[1] & 0x0F) == readSlot_;
-    if (complete) return true;
+    if (complete) {
+      // What was read is marked at once, so that coming round again the
+      // thread cannot take this buffer's old contents for new ones before
+      // the image has started it anew.
+      usb.UsbWriteRam(static_cast<uint16_t>(address + 1), kUsbBufferNotComplete);
+      return true;
+    }
     if (!KeepPolling(stop)) return false;
     // The image has not finished this buffer: look again shortly, and let
     // the pass count show the wait instead of freezing at its last value.

@@ -32,7 +32,8 @@ class TUSBEventThread {
   void Loop(std::stop_token stop);
   // Idle: the monitor is off or the device failed.
   void Idle(std::stop_token stop);
-  void InitialiseBuffers();
+  // A new activation: its first buffer, fresh decoder state.
+  void TakeActivation();
   // Polls ReadSlot until it is complete; false when polling had to stop
   // (monitor off, step mode, access error, stop) before it was.
   bool PollSlot(std::stop_token stop, int& length);
@@ -58,9 +59,9 @@ class TUSBEventThread {
   TUsbDecodeState decode_;
   TUsbLoadStats load_;
   std::array<uint8_t, 8192> buffer_{};
-  std::array<uint8_t, 256> init_{};
   std::array<uint8_t, 256> small_{};
   std::mutex sleepLock_;
   std::condition_variable_any wake_;
+  bool woken_ = false;  // guarded by sleepLock_
   std::jthread thread_;
 };

@@ -146,11 +146,11 @@ void qb_poll(void) {
   }
   /* The host waits for the buffer after the open one: it skipped this one
      (it starts after the one it found in 0x10B), so the records move into
-     the one it waits for. A host that is three buffers behind names the
-     same buffer, but that one holds records it has not read yet. */
+     the one it waits for. Only into a free one: a host that still reads
+     (or has yet to read) that buffer names it in 0x10C too, and its
+     records must stay. */
   r = MB_READ_SLOT & 3;
   if (r == ((cur + 1) & 3) && (consumed & (1 << r))) {
-    follow_host();
     __xdata unsigned char *to = BUF(r);
     unsigned char i;
     for (i = 2; i < first + fill; ++i) to[i] = buf[i];
