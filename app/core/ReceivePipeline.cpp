@@ -197,6 +197,7 @@ void TReceivePipeline::RenderBatch(const ReceiveRing& ring, int batchStart, int 
     renderer->RenderBatch(*this, ring, batchStart, batchCount);
   } else {
     batching_ = true;
+    batchCount_ = batchCount;
     try {
       const int end = batchStart + batchCount;
       for (int i = batchStart; i < end;) {

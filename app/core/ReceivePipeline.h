@@ -86,9 +86,14 @@ class TReceivePipeline {
   bool ProtActive() const { return protActive_.load(std::memory_order_relaxed); }
   // Applied before the next record.
   void ResetProtActive(bool active);
-  // Records of a type nobody renders yet (CAN, measurements, unknown),
-  // counted by type (index 0 for types above rtFQMess).
+  // Records of a type nobody renders, counted (index 0 for types above
+  // rtFQMess).
   std::uint64_t SkippedRecords(std::uint8_t recType) const;
+  // CAN frames whose sequence number showed frames lost before them.
+  std::uint64_t CanLostFrames() const { return canLostFrames_.load(); }
+  // Lost frames seen while the USB test page was shown, since the last
+  // call: the window beeps for them.
+  int TakeCanBeeps() { return canBeeps_.exchange(0); }
   // Bytes the relay had to drop because a port took no more.
   std::uint64_t RelayDropped() const { return relay_.DroppedTotal(); }
 
@@ -117,7 +122,7 @@ class TReceivePipeline {
   // The same, given the ring and a batch directly.
   void RxData(const ReceiveRing& ring, int batchStart, int batchCount);
   void RxData_Serial(const TSeriellData& r);
-  // CAN frames and measurements: counted until their handlers come.
+  // CAN frames and bus events, the frequency and the baud-rate lines.
   void RxData_Can(const TSeriellData& r);
   void RxData_BaudMess(const TSeriellData& r);
   void RxData_FQMess(const TSeriellData& r);
@@ -159,6 +164,11 @@ class TReceivePipeline {
   bool BreakAfterByte(const TSeriellData& r);
   void AppendSignalChanges(const TSeriellData& r, std::uint16_t changeMask);
   void AppendLineErrors(const TSeriellData& r, TColor errorColor);
+  // A whole line for one record: prefix, text, line end, in one colour.
+  void EmitRecordLine(const TSeriellData& r, std::string_view text, TColor color);
+  static std::string CanFrameText(const TSeriellData& r);
+  // Empty when the event adds nothing (or only repeats what was shown).
+  std::string CanEventText(const TSeriellData& r);
   // The line texts appended to out: no allocation per record once the
   // buffer has grown.
   void AppendLinePrefix(std::string& out, const TSeriellData& r, const TTimeDifference& diff);
@@ -214,12 +224,22 @@ class TReceivePipeline {
   std::atomic<int> soundCount_{0};
   std::atomic<bool> protActive_{false};
   std::array<std::atomic<std::uint64_t>, rtFQMess + 1> skipped_{};
+  std::atomic<std::uint64_t> canLostFrames_{0};
+  std::atomic<int> canBeeps_{0};
 
   // Consumer-thread state (also read under stateLock_ between batches).
   std::optional<TSeriellData> lastRec_;  // a copy: the slot may be reused
   static constexpr std::size_t kSignalSources = 9;
   std::array<std::uint16_t, kSignalSources> prevSignals_{};
   std::size_t lastSignalSource_ = 0;
+  int batchCount_ = 0;  // records of the delivery under way
+  // Sequence number of the last CAN frame (-1: none yet) and the bus-error
+  // values shown last, so unchanged ones are not repeated.
+  int lastCanSeq_ = -1;
+  int lastCanALC_ = -1;
+  int lastCanStatus_ = 0;
+  int lastCanRxErrors_ = 0;
+  int lastCanTxErrors_ = 0;
   int lineChars_ = 0;
   bool lineOpen_ = false;
   TColor lineColor_ = clBlack;

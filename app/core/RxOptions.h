@@ -8,6 +8,8 @@
 
 #include "core/CodeEntries.h"
 
+class TCanFilter;
+
 struct TRxOptions {
   // Interface page
   int WorkMode = 200;
@@ -44,6 +46,11 @@ struct TRxOptions {
 
   // Rendering path
   bool chkUsePlugin = false;
+
+  // CAN page and measurements
+  std::shared_ptr<const TCanFilter> CanFilter;  // none: every frame shows
+  bool UsbTestPageShown = false;                // a lost frame beeps
+  std::string DecimalSep = ".";                 // of the frequency line
 
   // The current code page with the byte flags.
   std::shared_ptr<const TCodeEntries> Codes = DefaultCodeEntries();

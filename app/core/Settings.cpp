@@ -75,6 +75,8 @@ void TSettings::Load() {
   values_.Log.Read(*ini_);
   values_.PortAB.Read(*ini_, values_.FrmMain);
   values_.FlowCtrl.Read(*ini_);
+  values_.Can.Read(*ini_);
+  values_.Fq.Read(*ini_);
   codePages_->Load();
   for (const TSettingsConcern& concern : concerns_)
     if (concern.Read) concern.Read(*ini_);
@@ -99,6 +101,8 @@ bool TSettings::Save(const TSysTestInfo& sysTest) {
   values_.Log.Write(*ini_);
   values_.PortAB.Write(*ini_);
   values_.FlowCtrl.Write(*ini_);
+  values_.Can.Write(*ini_);
+  values_.Fq.Write(*ini_);
   codePages_->WriteSettings();
   for (const TSettingsConcern& concern : concerns_)
     if (concern.Write) concern.Write(*ini_);

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/CanSettings.h"
 #include "core/CodePageList.h"
 #include "core/LineRuleSettings.h"
 #include "core/SettingsSections.h"
@@ -29,6 +30,8 @@ struct TSettingsValues {
   TLogSettings Log;
   TPortABSettings PortAB;
   TFlowCtrlSettings FlowCtrl;
+  TCanSettings Can;  // sections USB-CAN, USB-CAN-Filter
+  TFqSettings Fq;    // section USB-FQ
   bool operator==(const TSettingsValues&) const = default;
 };
 

@@ -4,6 +4,7 @@
 
 #include "core/CodePageList.h"
 #include "core/InterfaceConfig.h"
+#include "core/Measurement.h"
 #include "core/Settings.h"
 
 TRxOptions RxOptionsFromSettings(const TSettingsValues& values, const TCodePages& codePages, int workMode,
@@ -41,6 +42,8 @@ TRxOptions RxOptionsFromSettings(const TSettingsValues& values, const TCodePages
   rx.chkNoPortB = noPort.chkNoPortB;
 
   rx.Codes = codePages.RxCodes();
+  rx.CanFilter = values.Can.MakeFilter();
+  rx.DecimalSep = SystemDecimalSeparator();
   return rx;
 }
 

@@ -51,6 +51,12 @@ std::string EveryKeyChanged(const std::string& logDir) {
          "ppSSBOtherBaud=7\r\nppSSBInitValues=0\r\n"
          "[FlowCtrl]\r\nchkFlowSignals_Checked=1\r\nchkFlowSignalsRTSA_Checked=1\r\nchkFlowSignalsDTRA_Checked=1\r\n"
          "chkFlowSignalsRTSB_Checked=1\r\nchkFlowSignalsDTRB_Checked=1\r\n"
+         "[USB-CAN]\r\nedCANBTR0=00\r\nedCANBTR1=14\r\nrgrpCANQuarz=0\r\nchkCANRS=1\r\nrgrpCANLOM=1\r\n"
+         "rgrpCANAFM=0\r\nedCANACR0=01\r\nedCANACR1=02\r\nedCANACR2=03\r\nedCANACR3=04\r\nedCANAMR0=F0\r\n"
+         "edCANAMR1=F1\r\nedCANAMR2=F2\r\nedCANAMR3=F3\r\nchkCANFilter=1\r\n"
+         "[USB-CAN-Filter]\r\nlstCANFilter_1=200-100\r\nlstCANFilterChecked_1=1\r\nlstCANFilter_2=1?3\r\n"
+         "lstCANFilterChecked_2=0\r\n"
+         "[USB-FQ]\r\ngrpFQIN_ItemIndex=3\r\nedFQZyk_Text=10\r\n"
          "[Codes]\r\nAnzahl=1\r\nSeite1=Mine [HEX]\r\nCodes1=\r\n";
 }
 
@@ -79,6 +85,12 @@ TSettingsValues EveryValueChanged(const std::string& logDir) {
   v.PortAB.PortASettings = {3, 2, 1, 1, 2, "19201", false};
   v.PortAB.PortBSettings = {4, 0, 4, 1, 1, "7", false};
   v.FlowCtrl = {true, true, true, true, true};
+  TCanRegisters& c = v.Can.Registers;
+  c.edCANBTR0 = "00", c.edCANBTR1 = "14", c.rgrpCANQuarz = 0, c.chkCANRS = true, c.rgrpCANLOM = 1, c.rgrpCANAFM = 0;
+  c.edCANACR = {"01", "02", "03", "04"}, c.edCANAMR = {"F0", "F1", "F2", "F3"};
+  v.Can.Filter = {{"1?3", false}, {"200-100", true}};
+  v.Can.chkCANFilter = true;
+  v.Fq = {3, "10"};
   return v;
 }
 
@@ -90,6 +102,8 @@ void ExpectSameValues(const TSettingsValues& got, const TSettingsValues& want) {
   EXPECT_TRUE(got.Log == want.Log);
   EXPECT_TRUE(got.PortAB == want.PortAB);
   EXPECT_TRUE(got.FlowCtrl == want.FlowCtrl);
+  EXPECT_TRUE(got.Can == want.Can);
+  EXPECT_TRUE(got.Fq == want.Fq);
 }
 
 void ExpectChangedCodePages(const TCodePages& pages) {
@@ -132,6 +146,27 @@ TEST(Settings, WhatOneRunWritesTheNextReadsBackUnchanged) {
   want.ProgrammVersion = TLanguage::RunningVersion();  // every write stores the running version
   ExpectSameValues(next.Values(), want);
   ExpectChangedCodePages(next.CodePages());
+}
+
+TEST(Settings, TheCanFilterListStopsAtAGapAndItsBoxFollowsTheList) {
+  TTempDir dir;
+  TTempDir::Write(dir.File("Tamarik.ini"),
+                  "[USB-CAN-Filter]\r\nlstCANFilter_1=7FF\r\nlstCANFilter_3=100\r\n[USB-FQ]\r\ngrpFQIN_ItemIndex=9\r\n");
+  TSettings settings(dir.Path().string());
+  settings.Load();
+  const TCanSettings& can = settings.Values().Can;
+  ASSERT_EQ(can.Filter, (std::vector<TCanFilterEntry>{{"7FF", true}}));
+  EXPECT_TRUE(can.chkCANFilter);  // not stored: on, as the list has entries
+  EXPECT_FALSE(can.MakeFilter()->Pass(0x100));
+  EXPECT_EQ(settings.Values().Fq.grpFQIN_ItemIndex, 3);
+  // A shorter list leaves no stale entry behind.
+  settings.Values().Can.Filter.clear();
+  settings.Values().Can.chkCANFilter = false;
+  ASSERT_TRUE(settings.Save(TSysTestInfo{}));
+  TSettings next(dir.Path().string());
+  next.Load();
+  EXPECT_TRUE(next.Values().Can.Filter.empty());
+  EXPECT_TRUE(next.Values().Can.MakeFilter()->Pass(0x100));
 }
 
 TEST(Settings, AMissingFileGivesTheDefaults) {
