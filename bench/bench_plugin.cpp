@@ -29,20 +29,8 @@ void BM_PlugInPath(benchmark::State& state) {
   options.chkTextBegin = true;
   options.chkUsePlugin = true;
   pipeline.SetOptions(options);
-  ReceiveRing ring;
-  std::vector<TTextRun> drained;
-  const double t0 = NowDateTime();
-  std::int64_t records = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    queue.Take(drained);
-    FillRing(
-        ring, ReceiveRing::Size, t0, [](int i) { return kFrame[i % 8]; },
-        [](int) { return static_cast<std::uint8_t>(dirPortA); });
-    state.ResumeTiming();
-    records += DrainRing(ring, pipeline);
-  }
-  state.counters["records/s"] = benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsRate);
+  RunRingLaps(state, queue, pipeline, [](int i) { return kFrame[i % 8]; },
+              [](int) { return static_cast<std::uint8_t>(dirPortA); });
 }
 BENCHMARK(BM_PlugInPath)->Unit(benchmark::kMillisecond);
 

@@ -37,20 +37,8 @@ void BM_ReceivePath(benchmark::State& state) {
   options.chkZeichBegr = true;
   options.CharLimit = 78;
   pipeline.SetOptions(options);
-  ReceiveRing ring;
-  std::vector<TTextRun> drained;
-  const double t0 = NowDateTime();
-  std::int64_t records = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    queue.Take(drained);
-    FillRing(
-        ring, ReceiveRing::Size, t0, [](int i) { return static_cast<std::uint8_t>(i * 7); },
-        [](int i) { return static_cast<std::uint8_t>((i / 40) % 2 ? dirPortB : dirPortA); });
-    state.ResumeTiming();
-    records += DrainRing(ring, pipeline);
-  }
-  state.counters["records/s"] = benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsRate);
+  RunRingLaps(state, queue, pipeline, [](int i) { return static_cast<std::uint8_t>(i * 7); },
+              [](int i) { return static_cast<std::uint8_t>((i / 40) % 2 ? dirPortB : dirPortA); });
 }
 BENCHMARK(BM_ReceivePath)->Arg(0)->Arg(1)->ArgName("prefixes")->Unit(benchmark::kMillisecond);
 

@@ -101,8 +101,7 @@ bool THeadlessApp::OpenPorts() {
   return true;
 }
 
-void THeadlessApp::StartTyping() {
-  if (options_.SendInput < 0) return;
+void THeadlessApp::BindSend() {
   TSeriell* a = portA_.get();
   TSeriell* b = portB_.get();
   int mode = options_.WorkMode;
@@ -115,12 +114,11 @@ void THeadlessApp::StartTyping() {
     b = &demo_->PortB();
     mode = 200;
   }
-  send_ = std::make_unique<THeadlessSend>(pipeline_, options_.Send);
-  send_->Start(mode, a, b, options_.SendInput);
+  send_.Bind(mode, a, b, options_.SendInput);
 }
 
 void THeadlessApp::ClosePorts() {
-  if (send_) send_->Stop();
+  send_.Unbind();
   pipeline_.SetRelayPorts(nullptr, nullptr);
   if (interface_) interface_->CloseAll();
   if (portA_) portA_->SetActive(false);
@@ -189,7 +187,7 @@ int THeadlessApp::Run() {
     return 1;
   }
   ShowStartLine();
-  StartTyping();
+  BindSend();
   StartAutomation();
   const auto started = std::chrono::steady_clock::now();
   auto nextTick = started + std::chrono::seconds(1);

@@ -101,7 +101,8 @@ class THeadlessApp {
   void StopAutomation();
   TInterfaceRequest RunningRequest() const;
   bool ReopenPorts(const TInterfaceRequest& request);
-  void StartTyping();
+  // Typed lines and the automation object send through send_ to what is open.
+  void BindSend();
 
   THeadlessOptions options_;
   TRunQueue queue_;
@@ -119,7 +120,7 @@ class THeadlessApp {
   std::unique_ptr<QCoreApplication> qtApp_;  // for the sockets, when nobody else made one
   std::unique_ptr<TRemoteCoupling> coupling_;
   std::unique_ptr<TPlugInHost> plugIn_;          // after the consumer: goes before the pipeline
-  std::unique_ptr<THeadlessSend> send_;          // stopped before the ports close
+  THeadlessSend send_{pipeline_, options_.Send};  // unbound before the ports close
   std::unique_ptr<THeadlessAutomation> automationHost_;
   std::unique_ptr<TTamarikServer> automation_;  // before the host and the pipeline go
 };

@@ -2,8 +2,6 @@
 
 #include "core/Language.h"
 #include "serial/PortList.h"
-#include "serial/SerialSendPort.h"
-#include "serial/Seriell.h"
 
 void TRequestSetComTarget::SelectMode(TModeButton mode) {
   request_.Mode = mode;
@@ -66,29 +64,19 @@ THeadlessAutomation::THeadlessAutomation(THeadlessAutomationHooks hooks, TInterf
         return ports;
       }()) {}
 
-THeadlessAutomation::~THeadlessAutomation() { routine_.SetPorts(nullptr, nullptr); }
-
 void THeadlessAutomation::Info() { hooks_.StatusLine("Tamarik V: " + TLanguage::RunningVersion()); }
 
 bool THeadlessAutomation::Send(bool targetB, const std::string& bytes, bool raw) {
-  TSeriell* a = hooks_.Port(false);
-  TSeriell* b = hooks_.Port(true);
-  sendA_ = a ? std::make_unique<TSerialSendPort>(*a) : nullptr;
-  sendB_ = b ? std::make_unique<TSerialSendPort>(*b) : nullptr;
-  routine_.SetPorts(sendA_.get(), sendB_.get());
-  routine_.SetWorkMode(hooks_.WorkMode(), false);
-  return routine_.DatenSenden(targetB, bytes, false, false, raw, false, false, 0);
+  return hooks_.Send(targetB, bytes, raw);
 }
 
 // Applies what SetCOM chose, whether or not something is open now.
 int THeadlessAutomation::OpenPort() {
-  routine_.SetPorts(nullptr, nullptr);
   open_ = hooks_.Open(pending_);
   return open_ ? 0 : 1;
 }
 
 int THeadlessAutomation::ClosePort() {
-  routine_.SetPorts(nullptr, nullptr);
   hooks_.Close();
   open_ = false;
   return 0;
@@ -134,6 +122,7 @@ bool THeadlessApp::ReopenPorts(const TInterfaceRequest& request) {
   options_.Stored = request;
   const bool ok = OpenStoredPorts();
   ShowStartLine();
+  if (ok) BindSend();
   return ok;
 }
 
@@ -142,10 +131,8 @@ void THeadlessApp::StartAutomation() {
   EnsureQtApp();
   THeadlessAutomationHooks hooks;
   hooks.WorkMode = [this] { return options_.Stored ? options_.Stored->WorkMode : (demo_ ? 200 : options_.WorkMode); };
-  hooks.Port = [this](bool portB) -> TSeriell* {
-    if (interface_) return portB ? &interface_->PortB() : &interface_->PortA();
-    if (demo_) return portB ? &demo_->PortB() : &demo_->PortA();
-    return portB ? portB_.get() : portA_.get();
+  hooks.Send = [this](bool targetB, const std::string& bytes, bool raw) {
+    return send_.Routine().DatenSenden(targetB, bytes, false, false, raw, false, false, 0);
   };
   hooks.Open = [this](const TInterfaceRequest& request) { return ReopenPorts(request); };
   hooks.Close = [this] { ClosePorts(); };

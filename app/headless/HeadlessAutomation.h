@@ -8,11 +8,8 @@
 
 #include "automation/AutomationHost.h"
 #include "automation/AutomationRules.h"
-#include "core/SendData.h"
 #include "serial/InterfacePorts.h"
 
-class TSerialSendPort;
-class TSeriell;
 
 // SetCOM's walk over an interface request instead of the page.
 class TRequestSetComTarget final : public TSetComTarget {
@@ -51,7 +48,8 @@ class TRequestSetComTarget final : public TSetComTarget {
 // What the terminal front end lends the automation object.
 struct THeadlessAutomationHooks {
   std::function<int()> WorkMode;
-  std::function<TSeriell*(bool portB)> Port;
+  // The terminal's one send routine, bound to what is open.
+  std::function<bool(bool targetB, const std::string& bytes, bool raw)> Send;
   // Closes what is open and opens the request; false when it did not open.
   std::function<bool(const TInterfaceRequest&)> Open;
   std::function<void()> Close;
@@ -61,7 +59,6 @@ struct THeadlessAutomationHooks {
 class THeadlessAutomation final : public TAutomationHost {
  public:
   THeadlessAutomation(THeadlessAutomationHooks hooks, TInterfaceRequest start);
-  ~THeadlessAutomation() override;
   void Info() override;
   int Hide() override { return 0; }
   int Show() override { return 0; }
@@ -77,8 +74,5 @@ class THeadlessAutomation final : public TAutomationHost {
   THeadlessAutomationHooks hooks_;
   TInterfaceRequest pending_;
   TRequestSetComTarget target_;
-  TSendRoutine routine_;
-  std::unique_ptr<TSerialSendPort> sendA_;
-  std::unique_ptr<TSerialSendPort> sendB_;
   bool open_ = true;
 };

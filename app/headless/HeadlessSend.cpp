@@ -13,20 +13,25 @@ THeadlessSend::THeadlessSend(TReceivePipeline& pipeline, const THeadlessSendOpti
   routine_.SetEcho([&pipeline](const std::string& text) { pipeline.ShowStatusLine(text, true); });
 }
 
-THeadlessSend::~THeadlessSend() { Stop(); }
+THeadlessSend::~THeadlessSend() { Unbind(); }
 
-void THeadlessSend::Start(int workMode, TSeriell* portA, TSeriell* portB, int fd) {
+void THeadlessSend::Bind(int workMode, TSeriell* portA, TSeriell* portB, int fd) {
+  Unbind();
   if (portA != nullptr) sendA_ = std::make_unique<TSerialSendPort>(*portA);
   if (portB != nullptr) sendB_ = std::make_unique<TSerialSendPort>(*portB);
   routine_.SetPorts(sendA_.get(), sendB_.get());
   routine_.SetWorkMode(workMode, workMode >= 400 && workMode <= 499);
-  reader_ = std::jthread([this, fd](std::stop_token stop) { ReadLoop(stop, fd); });
+  if (fd >= 0 && !inputEnded_) reader_ = std::jthread([this, fd](std::stop_token stop) { ReadLoop(stop, fd); });
 }
 
-void THeadlessSend::Stop() {
-  if (!reader_.joinable()) return;
-  reader_.request_stop();
-  reader_.join();
+void THeadlessSend::Unbind() {
+  if (reader_.joinable()) {
+    reader_.request_stop();
+    reader_.join();
+  }
+  routine_.SetPorts(nullptr, nullptr);
+  sendA_.reset();
+  sendB_.reset();
 }
 
 void THeadlessSend::SendLine(const std::string& line) {
@@ -35,7 +40,6 @@ void THeadlessSend::SendLine(const std::string& line) {
 }
 
 void THeadlessSend::ReadLoop(std::stop_token stop, int fd) {
-  std::string pending;
   char buffer[4096];
   while (!stop.stop_requested()) {
     // A short poll, so that closing never waits on a silent terminal.
@@ -48,15 +52,21 @@ void THeadlessSend::ReadLoop(std::stop_token stop, int fd) {
     }
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (n <= 0) break;  // end of input: the monitor goes on
-    pending.append(buffer, static_cast<std::size_t>(n));
-    for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
-      std::string line = pending.substr(0, end);
-      pending.erase(0, end + 1);
+    if (n <= 0) {  // end of input: the monitor goes on
+      inputEnded_ = true;
+      break;
+    }
+    pending_.append(buffer, static_cast<std::size_t>(n));
+    for (std::size_t end; (end = pending_.find('\n')) != std::string::npos;) {
+      std::string line = pending_.substr(0, end);
+      pending_.erase(0, end + 1);
       if (!line.empty() && line.back() == '\r') line.pop_back();
       SendLine(line);
     }
   }
   // A last line without its line end still goes out.
-  if (!pending.empty() && !stop.stop_requested()) SendLine(pending);
+  if (inputEnded_ && !pending_.empty()) {
+    SendLine(pending_);
+    pending_.clear();
+  }
 }

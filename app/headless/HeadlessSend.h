@@ -1,10 +1,13 @@
-// Typing in the terminal front end: every line read from standard input is
-// sent through DatenSenden to port A (or B), with the line end the send
-// dialog's boxes ask for. The end of input leaves the monitor running.
+// The terminal front end's one send output: the routine and its ports that
+// typed lines and the automation object both send through, as the window
+// has one. Every line read from standard input goes to port A (or B) with
+// the line end the send dialog's boxes ask for; the end of input leaves the
+// monitor running.
 #pragma once
 
 #include <memory>
 #include <stop_token>
+#include <string>
 #include <thread>
 
 #include "core/SendData.h"
@@ -26,9 +29,11 @@ class THeadlessSend {
   THeadlessSend(const THeadlessSend&) = delete;
   THeadlessSend& operator=(const THeadlessSend&) = delete;
 
-  // Starts reading fd (standard input) once the ports are open.
-  void Start(int workMode, TSeriell* portA, TSeriell* portB, int fd);
-  void Stop();
+  // The ports now open (null where the mode has none); typing from fd
+  // (standard input, -1: none) goes on from where it stood.
+  void Bind(int workMode, TSeriell* portA, TSeriell* portB, int fd);
+  // Before the ports close: no send runs afterwards.
+  void Unbind();
   // One typed line, without its line end.
   void SendLine(const std::string& line);
   TSendRoutine& Routine() { return routine_; }
@@ -40,5 +45,7 @@ class THeadlessSend {
   TSendRoutine routine_;
   std::unique_ptr<TSerialSendPort> sendA_;
   std::unique_ptr<TSerialSendPort> sendB_;
+  std::string pending_;  // typed text without its line end yet, kept over a reopen
+  bool inputEnded_ = false;
   std::jthread reader_;
 };

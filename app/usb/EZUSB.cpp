@@ -129,6 +129,14 @@ void TEzUsb::Download(uint16_t address, int length, uint8_t* buffer, size_t size
   Cycle([&] { return Ioctl(handle_, ioAnchorDownload, &address, 2, buffer, static_cast<size_t>(length), nullptr) == stSuccess; });
 }
 
+bool TEzUsb::UsbDownloadFrom(uint16_t address, const uint8_t* data, int length) {
+  if (length <= 0 || length > static_cast<int>(ReadBufferSize)) return false;
+  return Cycle([&] {
+    return Ioctl(handle_, ioAnchorDownload, &address, 2, const_cast<uint8_t*>(data), static_cast<size_t>(length), nullptr) ==
+           stSuccess;
+  });
+}
+
 void TEzUsb::UsbDownload(uint16_t address, int length) {
   Download(address, length, UsbDownloadBuffer.data(), UsbDownloadBuffer.size());
 }

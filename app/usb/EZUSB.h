@@ -44,6 +44,12 @@ class TEzUsb {
   int UsbReadRamSmall(uint16_t address, int count);
   void UsbDownload(uint16_t address, int length);
   void UsbDownloadSmall(uint16_t address, int length);
+  // The same into or from a caller's own buffer: the receive thread keeps
+  // its own, so it never shares the program's buffers with the window.
+  int UsbReadRamInto(uint16_t address, int count, uint8_t* buffer, size_t size) {
+    return ReadInto(address, count, buffer, size);
+  }
+  bool UsbDownloadFrom(uint16_t address, const uint8_t* data, int length);
   bool Hold8051() { return UsbWriteRam(Cpucs, 1); }
   void Run8051() { UsbWriteRam(Cpucs, 0); }
   // Closes the device once the running request (if any) has finished.

@@ -29,7 +29,7 @@ std::string ReadUntil(int fd, std::size_t want) {
   return got;
 }
 
-TEST(HeadlessSend, TypedLinesGoToTheChosenPortAndEndOfInputKeepsRunning) {
+TEST(HeadlessSend, TypedLinesGoToTheChosenPortOverAReopenAndEndOfInputKeepsRunning) {
   TPseudoTerminal lineA;
   ASSERT_EQ(lineA.Open(), 0);
   ReceiveRing ring;
@@ -44,16 +44,22 @@ TEST(HeadlessSend, TypedLinesGoToTheChosenPortAndEndOfInputKeepsRunning) {
   THeadlessSend send(pipeline, {false, true, false});  // CR only
   int input[2];
   ASSERT_EQ(::pipe(input), 0);
-  send.Start(110, &portA, nullptr, input[0]);
-  const std::string typed = "hello\n0x41 0x42\r\nlast";
+  send.Bind(110, &portA, nullptr, input[0]);
+  const std::string typed = "hello\n0x41 0x";
   ASSERT_EQ(::write(input[1], typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
-  ::close(input[1]);  // end of input
+  EXPECT_EQ(ReadUntil(lineA.Master(), 6), "hello\r");
 
-  EXPECT_EQ(ReadUntil(lineA.Master(), 14), "hello\rAB\rlast\r");
+  // The automation object reopens the ports: typing goes on, the half line kept.
+  send.Unbind();
+  send.Bind(110, &portA, nullptr, input[0]);
+  const std::string rest = "42\r\nlast";
+  ASSERT_EQ(::write(input[1], rest.data(), rest.size()), static_cast<ssize_t>(rest.size()));
+  ::close(input[1]);  // end of input
+  EXPECT_EQ(ReadUntil(lineA.Master(), 8), "AB\rlast\r");
   // Still sending after the end of input.
   send.SendLine("more");
   EXPECT_EQ(ReadUntil(lineA.Master(), 5), "more\r");
-  send.Stop();
+  send.Unbind();
   ::close(input[0]);
 
   std::vector<TTextRun> runs;

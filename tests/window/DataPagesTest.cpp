@@ -7,7 +7,6 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTabWidget>
-#include <QTemporaryDir>
 
 #include "WindowTestSupport.h"
 #include "core/AppFlags.h"
@@ -61,18 +60,8 @@ class DataPagesTest : public WindowTest {
 class UserPagesTest : public DataPagesTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(dir.isValid());
-    TStartupOptions options;
-    options.StartDir = dir.path().toStdString();
-    options.ErrorLog = &log;
-    startup = std::make_unique<TStartup>(options);
+    Start();
     ASSERT_FALSE(IniReadOnly.load());
-    frm = std::make_unique<TFrmMain>(nullptr, startup.get());
-    frm->show();
-  }
-  void TearDown() override {
-    frm.reset();
-    startup.reset();
   }
   QComboBox* Pages() const { return Find<QComboBox>("cbxCodeseite"); }
   void NewPage(const QString& name) {
@@ -80,12 +69,9 @@ class UserPagesTest : public DataPagesTest {
     frm->mnCodeNeuClick();
   }
   std::string Stored(const char* key) const {
-    return TIniFile(dir.path().toStdString() + "/Tamarik.ini").ReadString("Codes", key, "-");
+    return TIniFile(dir.File("Tamarik.ini")).ReadString("Codes", key, "-");
   }
 
-  QTemporaryDir dir;
-  TErrorLogFile log;
-  std::unique_ptr<TStartup> startup;
 };
 
 }  // namespace
@@ -212,7 +198,7 @@ TEST_F(UserPagesTest, ThePageSettingsAreWrittenAtCloseAndComeBackAtStart) {
   frm->close();
   frm.reset();
 
-  const TIniFile ini(dir.path().toStdString() + "/Tamarik.ini");
+  const TIniFile ini(dir.File("Tamarik.ini"));
   EXPECT_EQ(ini.ReadString("FrmMain", "edZwPause_Text", ""), "50");
   EXPECT_EQ(ini.ReadString("FrmMain", "iStopNachZeichen", ""), "7");
   EXPECT_EQ(ini.ReadString("FrmMain", "Zeilenw", "").substr(9, 3), "010");

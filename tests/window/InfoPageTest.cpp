@@ -19,37 +19,9 @@
 
 namespace {
 
-class StartedWindowTest : public ::testing::Test {
+class InfoPageTest : public StartedWindowTest {
  protected:
-  void TearDown() override {
-    frm.reset();
-    startup.reset();
-    ServiceMode.store(false);
-  }
-
-  // The start-up in a private folder, then the window, shown.
-  void Start(std::vector<std::string> args, const std::string& ini = {}) {
-    if (!ini.empty()) TTempDir::Write(dir.File("Tamarik.ini"), ini);
-    log.SetPath(dir.File("TamarikErr.log"));
-    TStartupOptions options;
-    options.Arguments = std::move(args);
-    options.StartDir = dir.Path().string();
-    options.ErrorLog = &log;
-    startup = std::make_unique<TStartup>(std::move(options));
-    frm = std::make_unique<TFrmMain>(nullptr, startup.get());
-    frm->show();
-    QCoreApplication::processEvents();
-  }
-  template <class T>
-  T* Find(const char* name) const {
-    return frm->findChild<T*>(QLatin1String(name));
-  }
   QString ErrorList() const { return Find<QLabel>("lbErrMsg")->text(); }
-
-  TTempDir dir;
-  TErrorLogFile log;
-  std::unique_ptr<TStartup> startup;
-  std::unique_ptr<TFrmMain> frm;
 };
 
 QStringList ReportsOf(const QString& list, const QString& location) {
@@ -63,7 +35,7 @@ QStringList ReportsOf(const QString& list, const QString& location) {
 
 }  // namespace
 
-TEST_F(StartedWindowTest, InfoPageShowsTitleAndVersion) {
+TEST_F(InfoPageTest, InfoPageShowsTitleAndVersion) {
   Start({});
   auto* page = Find<QTabWidget>("Page");
   QWidget* info = Find<QWidget>("tabInfo");
@@ -79,7 +51,7 @@ TEST_F(StartedWindowTest, InfoPageShowsTitleAndVersion) {
                                                    .arg(TAMARIK_VERSION_BUILD, 4, 10, QLatin1Char('0')));
 }
 
-TEST_F(StartedWindowTest, AboutBoxNamesProgramTitleAndVersionAndTheWindowRunsOn) {
+TEST_F(InfoPageTest, AboutBoxNamesProgramTitleAndVersionAndTheWindowRunsOn) {
   Start({"/?"});
   ASSERT_TRUE(startup->CommandLine().ShowAbout);
   frm->ShowAbout();
@@ -91,7 +63,7 @@ TEST_F(StartedWindowTest, AboutBoxNamesProgramTitleAndVersionAndTheWindowRunsOn)
   box->close();
 }
 
-TEST_F(StartedWindowTest, ReportsFromWorkerThreadsReachTheListInOrder) {
+TEST_F(InfoPageTest, ReportsFromWorkerThreadsReachTheListInOrder) {
   Start({});
   constexpr int kEach = 40;
   std::jthread serial([] {
@@ -112,7 +84,7 @@ TEST_F(StartedWindowTest, ReportsFromWorkerThreadsReachTheListInOrder) {
   EXPECT_EQ(ReportsOf(ErrorList(), QStringLiteral("17")), usbWanted);
 }
 
-TEST_F(StartedWindowTest, ErrorListShowsLineBreaksOfTheReport) {
+TEST_F(InfoPageTest, ErrorListShowsLineBreaksOfTheReport) {
   Start({});
   ReportError("5.1", "first\r\nsecond");
   ReportError("5.2", "<b>not markup</b>");
@@ -126,7 +98,7 @@ TEST_F(StartedWindowTest, ErrorListShowsLineBreaksOfTheReport) {
   EXPECT_EQ(Find<QLabel>("lbErrMsg")->textFormat(), Qt::PlainText);
 }
 
-TEST_F(StartedWindowTest, ExceptionInAHandlerBecomesAReportAndTheProgramGoesOn) {
+TEST_F(InfoPageTest, ExceptionInAHandlerBecomesAReportAndTheProgramGoesOn) {
   Start({});
   QTimer::singleShot(0, frm.get(), [] { throw std::runtime_error("Handler failed"); });
   QMetaObject::invokeMethod(frm.get(), [] { throw 42; }, Qt::QueuedConnection);
@@ -139,7 +111,7 @@ TEST_F(StartedWindowTest, ExceptionInAHandlerBecomesAReportAndTheProgramGoesOn) 
   EXPECT_TRUE(WaitFor([&] { return served; }));
 }
 
-TEST_F(StartedWindowTest, DoubleClickOnTheListSwitchesTheErrorLogOn) {
+TEST_F(InfoPageTest, DoubleClickOnTheListSwitchesTheErrorLogOn) {
   Start({});
   ASSERT_FALSE(log.Enabled());
   auto* list = Find<QLabel>("lbErrMsg");
@@ -157,7 +129,7 @@ TEST_F(StartedWindowTest, DoubleClickOnTheListSwitchesTheErrorLogOn) {
   EXPECT_NE(TTempDir::Read(dir.File("TamarikErr.log")).find("23 / after the click"), std::string::npos);
 }
 
-TEST_F(StartedWindowTest, UsbTestPageOnlyWithTheServiceSwitchSpelledExactly) {
+TEST_F(InfoPageTest, UsbTestPageOnlyWithTheServiceSwitchSpelledExactly) {
   Start({"/quorvent"});
   auto* page = Find<QTabWidget>("Page");
   EXPECT_FALSE(page->isTabVisible(page->indexOf(Find<QWidget>("tabUSB"))));
@@ -168,13 +140,13 @@ TEST_F(StartedWindowTest, UsbTestPageOnlyWithTheServiceSwitchSpelledExactly) {
   EXPECT_TRUE(page->isTabVisible(page->indexOf(Find<QWidget>("tabUSB"))));
 }
 
-TEST_F(StartedWindowTest, StoredPositionOffTheScreenMovesToTheCorner) {
+TEST_F(InfoPageTest, StoredPositionOffTheScreenMovesToTheCorner) {
   Start({}, "[FrmMain]\r\nLeft=-4000\r\nTop=-3000\r\nWidth=500\r\nHeight=400\r\nWindowState=0\r\n");
   EXPECT_EQ(frm->pos(), QPoint(32, 32));
   EXPECT_FALSE(frm->isMaximized());
 }
 
-TEST_F(StartedWindowTest, StoredPositionOnTheScreenStaysAndWindowStateTwoMaximises) {
+TEST_F(InfoPageTest, StoredPositionOnTheScreenStaysAndWindowStateTwoMaximises) {
   Start({}, "[FrmMain]\r\nLeft=60\r\nTop=40\r\nWidth=500\r\nHeight=400\r\nWindowState=2\r\n");
   EXPECT_TRUE(WaitFor([&] { return frm->isMaximized(); }));
   EXPECT_EQ(frm->normalGeometry().topLeft(), QPoint(60, 40));

@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "core/AppFlags.h"
 #include "window/Application.h"
 #include "core/Language.h"
 #include "window/Help.h"
@@ -52,14 +53,39 @@ bool WaitFor(const std::function<bool()>& condition) {
   return true;
 }
 
-void WindowTest::SetUp() {
-  frm = std::make_unique<TFrmMain>();
+void WindowTest::OpenHelpIntoList() {
   frm->Help().SetOpener([this](const QUrl& url) {
     opened.push_back(url);
     return true;
   });
+}
+
+void WindowTest::SetUp() {
+  frm = std::make_unique<TFrmMain>();
+  OpenHelpIntoList();
   frm->SelectLanguage(0);
   frm->resize(760, 520);
+  frm->show();
+  QCoreApplication::processEvents();
+}
+
+void WindowTest::TearDown() {
+  frm.reset();
+  startup.reset();
+  ServiceMode.store(false);
+}
+
+void WindowTest::Start(std::vector<std::string> args, const std::string& ini) {
+  frm.reset();
+  if (!ini.empty()) TTempDir::Write(dir.File("Tamarik.ini"), ini);
+  log.SetPath(dir.File("TamarikErr.log"));
+  TStartupOptions options;
+  options.Arguments = std::move(args);
+  options.StartDir = dir.Path().string();
+  options.ErrorLog = &log;
+  startup = std::make_unique<TStartup>(std::move(options));
+  frm = std::make_unique<TFrmMain>(nullptr, startup.get());
+  OpenHelpIntoList();
   frm->show();
   QCoreApplication::processEvents();
 }

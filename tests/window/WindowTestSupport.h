@@ -35,7 +35,11 @@ bool WaitFor(const std::function<bool()>& condition);
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override;
-  void TearDown() override { frm.reset(); }
+  void TearDown() override;
+  // Instead of SetUp's window: the window as the program starts it, from a
+  // start-up over `dir` (ini, when given, as its Tamarik.ini) with its error
+  // log there, shown.
+  void Start(std::vector<std::string> args = {}, const std::string& ini = {});
 
   TTracePane* Pane() const { return frm->TracePane(); }
   void Append(std::string_view text, TColor color = clBlack) { frm->AppendText(Pane(), text, color); }
@@ -47,8 +51,20 @@ class WindowTest : public ::testing::Test {
   QPushButton* Button(const char* name) const { return Find<QPushButton>(name); }
   void Key(int key, const QString& text = {}, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
+  TTempDir dir;
+  TErrorLogFile log;
+  std::unique_ptr<TStartup> startup;
   std::unique_ptr<TFrmMain> frm;
   std::vector<QUrl> opened;
+
+ private:
+  void OpenHelpIntoList();
+};
+
+// Tests whose window comes from Start.
+class StartedWindowTest : public WindowTest {
+ protected:
+  void SetUp() override {}
 };
 
 // The Language.txt the windows of the tests use, in a folder of their own.
