@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "FirmwareRig.h"
+#include "UsbDecoder.h"
+#include "core/ReceiveRing.h"
 
 using tamarikusb::TCanFrame;
 
@@ -127,6 +129,36 @@ TEST_F(CanTest, FramesOnTheBusArriveAsType2RecordsWithIdentifierBytesAndSequence
   if (frames[1].tick > frames[0].tick) {
     EXPECT_NEAR(frames[1].tick - frames[0].tick, 5, 1);
   }
+}
+
+TEST_F(CanTest, TheHostsDecoderTurnsTheImagesRecordsIntoFrames) {
+  auto& bus = rig_.board->Can();
+  const uint64_t now = rig_.Now();
+  bus.Put(now, Frame(0x123, false, {0xDE, 0xAD}));
+  bus.Put(now + 3000, Frame(0x1FFFFFFF, true, {}, true, 3));
+  bus.Put(now + 6000, Frame(0x7, false, {0x42}));
+  rig_.RunPolling(30000, 5000);
+  ReceiveRing ring;
+  for (const auto& b : rig_.buffers) DecodeCanBuffer(b, 45000.5, ring);
+  std::vector<TSeriellData> frames;
+  int start = 0;
+  while (const int n = ring.ReadyBatch(start)) {
+    for (int i = 0; i < n; ++i)
+      if (ring.Slot(start + i).LineFlags == 0) frames.push_back(ring.Slot(start + i));
+    ring.Release(n);
+  }
+  ASSERT_EQ(frames.size(), 3u);
+  EXPECT_EQ(frames[0].Ident, 0x123);
+  EXPECT_EQ(frames[0].Signals, msID11);
+  EXPECT_EQ(frames[0].Count, 2);
+  EXPECT_EQ(frames[0].Data[1], 0xAD);
+  EXPECT_EQ(frames[1].Ident, 0x1FFFFFFF);
+  EXPECT_EQ(frames[1].Signals, msID29 | msRTR);
+  EXPECT_EQ(frames[1].Count, 3);
+  EXPECT_EQ(frames[2].Ident, 0x7);
+  EXPECT_EQ(frames[2].Data[0], 0x42);
+  EXPECT_EQ(frames[1].Info, static_cast<uint8_t>(frames[0].Info + 1));
+  EXPECT_EQ(frames[2].Info, static_cast<uint8_t>(frames[0].Info + 2));
 }
 
 TEST_F(CanTest, FramesLostWhileTheHostIsBehindShowAsASequenceGap) {
