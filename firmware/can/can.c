@@ -96,24 +96,31 @@ static __bit room_for(unsigned char n) {
   return qb_room(n);
 }
 
+/* The host reads as many data bytes as the length code says, also for a
+   remote frame, which carries none: those go as zeros. */
 static void take_frame(void) {
   __xdata unsigned char *p;
-  unsigned char info = SJA(WIN), n, i;
-  n = (info & 0x40) ? 0 : (info & 0x0F);
+  unsigned char info = SJA(WIN), idlen, n, i;
+  idlen = (info & 0x80) ? 4 : 2;
+  n = info & 0x0F;
   if (n > 8) n = 8;
-  n += (info & 0x80) ? 4 : 2; /* identifier and data bytes */
-  if (!room_for(n + 4)) {
+  if (!room_for(4 + idlen + n)) {
     frames_lost = 1;
     qb_lost();
     ++seq;
     SJA(CMR) = CMD_RRB;
     return;
   }
-  p = qb_put(n + 4);
+  p = qb_put(4 + idlen + n);
   *p++ = REC_FRAME;
   *p++ = seq++;
   *p++ = info;
-  for (i = 0; i < n; ++i) *p++ = SJA(WIN + 1 + i);
+  if (info & 0x40) {
+    for (i = 0; i < idlen; ++i) *p++ = SJA(WIN + 1 + i);
+    for (i = 0; i < n; ++i) *p++ = 0;
+  } else {
+    for (i = 0; i < idlen + n; ++i) *p++ = SJA(WIN + 1 + i);
+  }
   SJA(CMR) = CMD_RRB;
   *p = qb_age();
 }

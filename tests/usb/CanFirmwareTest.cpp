@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "FirmwareRig.h"
+#include "UsbDecoder.h"
+#include "core/ReceiveRing.h"
 
 using tamarikusb::TCanFrame;
 
@@ -53,7 +55,7 @@ class CanTest : public ::testing::Test {
           const size_t idLength = (r.info & 0x80) ? 4 : 2;
           r.id.assign(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at + idLength));
           at += idLength;
-          const size_t n = (r.info & 0x40) ? 0 : std::min<size_t>(r.info & 0x0F, 8);
+          const size_t n = std::min<size_t>(r.info & 0x0F, 8);  // a remote frame's too
           r.data.assign(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at + n));
           at += n;
         } else if (r.type == 6) {
@@ -105,9 +107,11 @@ TEST_F(CanTest, FramesOnTheBusArriveAsType2RecordsWithIdentifierBytesAndSequence
   bus.Put(now, Frame(0x123, false, {1, 2, 3}));
   bus.Put(now + 6000, Frame(0x1ABCDEF5, true, {}));
   bus.Put(now + 12000, Frame(0x7FF, false, {}, true, 0));
+  bus.Put(now + 18000, Frame(0x1FFFFFFF, true, {}, true, 2));
+  bus.Put(now + 24000, Frame(0x001, false, {0x42}));
   rig_.RunPolling(30000, 5000);
   const auto frames = Of(Walk(), 2);
-  ASSERT_EQ(frames.size(), 3u);
+  ASSERT_EQ(frames.size(), 5u);
   EXPECT_EQ(frames[0].info, 0x03);
   EXPECT_EQ(frames[0].id, std::vector<uint8_t>({0x24, 0x60}));  // 0x24 << 3 | 0x60 >> 5 = 0x123
   EXPECT_EQ(frames[0].data, std::vector<uint8_t>({1, 2, 3}));
@@ -117,10 +121,44 @@ TEST_F(CanTest, FramesOnTheBusArriveAsType2RecordsWithIdentifierBytesAndSequence
   EXPECT_EQ(frames[2].id[0] << 3 | frames[2].id[1] >> 5, 0x7FF);
   EXPECT_EQ(frames[1].seq, static_cast<uint8_t>(frames[0].seq + 1));
   EXPECT_EQ(frames[2].seq, static_cast<uint8_t>(frames[0].seq + 2));
+  // A remote frame's length code counts bytes that carry nothing.
+  EXPECT_EQ(frames[3].info, 0xC2);
+  EXPECT_EQ(frames[3].data, std::vector<uint8_t>({0, 0}));
+  EXPECT_EQ(frames[4].data, std::vector<uint8_t>({0x42}));
   // The tick counts 200 us steps from the buffer's first record: 1 ms apart.
   if (frames[1].tick > frames[0].tick) {
     EXPECT_NEAR(frames[1].tick - frames[0].tick, 5, 1);
   }
+}
+
+TEST_F(CanTest, TheHostsDecoderTurnsTheImagesRecordsIntoFrames) {
+  auto& bus = rig_.board->Can();
+  const uint64_t now = rig_.Now();
+  bus.Put(now, Frame(0x123, false, {0xDE, 0xAD}));
+  bus.Put(now + 3000, Frame(0x1FFFFFFF, true, {}, true, 3));
+  bus.Put(now + 6000, Frame(0x7, false, {0x42}));
+  rig_.RunPolling(30000, 5000);
+  ReceiveRing ring;
+  for (const auto& b : rig_.buffers) DecodeCanBuffer(b, 45000.5, ring);
+  std::vector<TSeriellData> frames;
+  int start = 0;
+  while (const int n = ring.ReadyBatch(start)) {
+    for (int i = 0; i < n; ++i)
+      if (ring.Slot(start + i).LineFlags == 0) frames.push_back(ring.Slot(start + i));
+    ring.Release(n);
+  }
+  ASSERT_EQ(frames.size(), 3u);
+  EXPECT_EQ(frames[0].Ident, 0x123);
+  EXPECT_EQ(frames[0].Signals, msID11);
+  EXPECT_EQ(frames[0].Count, 2);
+  EXPECT_EQ(frames[0].Data[1], 0xAD);
+  EXPECT_EQ(frames[1].Ident, 0x1FFFFFFF);
+  EXPECT_EQ(frames[1].Signals, msID29 | msRTR);
+  EXPECT_EQ(frames[1].Count, 3);
+  EXPECT_EQ(frames[2].Ident, 0x7);
+  EXPECT_EQ(frames[2].Data[0], 0x42);
+  EXPECT_EQ(frames[1].Info, static_cast<uint8_t>(frames[0].Info + 1));
+  EXPECT_EQ(frames[2].Info, static_cast<uint8_t>(frames[0].Info + 2));
 }
 
 TEST_F(CanTest, FramesLostWhileTheHostIsBehindShowAsASequenceGap) {
