@@ -11,7 +11,9 @@
 
 void UseStoredInterface(TStartup& startup, bool demoAsked, THeadlessOptions& options) {
   // Mode 300 asked for on the command line: the coupled instance is the source.
-  if (demoAsked || !options.PortA.empty() || !options.PortB.empty() || options.WorkMode == 300) return;
+  if (demoAsked || !options.PortA.empty() || !options.PortB.empty() || options.WorkMode == 300 ||
+      IsUsbWorkMode(options.WorkMode))
+    return;
   const TSettings& settings = startup.Settings();
   std::error_code ec;
   if (!std::filesystem::exists(settings.IniPath(), ec)) return;
@@ -27,7 +29,16 @@ void UseStoredInterface(TStartup& startup, bool demoAsked, THeadlessOptions& opt
 bool THeadlessApp::OpenStoredPorts() {
   const TInterfaceRequest& request = *options_.Stored;
   if (request.Mode == mbF && options_.Coupling.chkIPSend) return StartViewer();
-  if (request.Mode == mbG || request.Mode == mbNone) {
+  if (request.Mode == mbG) {
+    TUsbStartRequest usb;
+    std::string error;
+    if (!UsbStartRequestFrom(request.WorkMode, request.Ports, request.BaudItems, GetText(TextId::BaudMessen), usb, error)) {
+      ReportError("1.7", error);
+      return false;
+    }
+    return StartUsb(usb);
+  }
+  if (request.Mode == mbNone) {
     ReportError("1.7", GetText(TextId::MsgModeNotAvailable) + " (WorkMode " + std::to_string(request.WorkMode) + ")");
     return false;
   }
