@@ -18,8 +18,9 @@ void UseStoredInterface(TStartup& startup, bool demoAsked, THeadlessOptions& opt
   std::error_code ec;
   if (!std::filesystem::exists(settings.IniPath(), ec)) return;
   const TSettingsValues& v = settings.Values();
-  // Without a stored port name the file says nothing about ports: the demo runs.
-  if (v.FrmMain.grpSSA_ItemIndex_S.empty()) return;
+  // Without a stored port name the file says nothing about ports (unless
+  // it chose the USB interface): the demo runs.
+  if (v.FrmMain.grpSSA_ItemIndex_S.empty() && !v.FrmMain.rgrpG) return;
   std::vector<std::string> present;
   EnumeratePorts(present);
   options.Stored = RequestFromSettings(v, settings.OldDataBitsNumbering(), present);
