@@ -102,11 +102,11 @@ void BM_MinuteAt115200BothInputs(benchmark::State& state) {
   state.counters["overrun"] = r.lineError ? 1 : 0;
   state.counters["ring_lost"] = static_cast<double>(r.ringLost);
 }
-BENCHMARK(BM_MinuteAt115200BothInputs)->Arg(60)->Arg(5)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_MinuteAt115200BothInputs)->Arg(60)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 void BM_HighestLossFreeRateBothInputs(benchmark::State& state) {
-  // Rates the two crystals give exactly, from 115200 up.
-  static const uint32_t kRates[] = {115200, 125000, 138240, 150000, 172800, 187500, 230400};
+  // Rates the two crystals give exactly.
+  static const uint32_t kRates[] = {38400, 57600, 76800, 86400, 115200, 125000, 138240, 150000, 172800, 187500, 230400};
   uint32_t highest = 0;
   TRunResult failed;
   for (auto _ : state) {
