@@ -15,6 +15,7 @@
 #include "automation/CLSTamarik.h"
 #include "core/InterfaceConfig.h"
 #include "headless/HeadlessAutomation.h"
+#include "headless/HeadlessUsb.h"
 
 namespace {
 
@@ -49,9 +50,10 @@ THeadlessApp::~THeadlessApp() {
 
 bool THeadlessApp::StartSource() {
   StartCoupling();
+  if (options_.DemoUsb) return StartUsbDemo();
   if (options_.WorkMode == 300 && !options_.Stored) return StartViewer();
   if (options_.Stored) return OpenStoredPorts();
-  if (!options_.Demo) return OpenPorts();
+  if (!options_.Demo) return IsUsbWorkMode(options_.WorkMode) ? StartUsbFromOptions() : OpenPorts();
   demo_ = std::make_unique<TDemoLink>(consumer_.Ring(), pipeline_);
   return demo_->Start();
 }
@@ -121,6 +123,7 @@ void THeadlessApp::ClosePorts() {
   send_.Unbind();
   pipeline_.SetRelayPorts(nullptr, nullptr);
   if (interface_) interface_->CloseAll();
+  if (usb_) usb_->Stop();
   if (portA_) portA_->SetActive(false);
   if (portB_) portB_->SetActive(false);
 }
@@ -147,11 +150,14 @@ void THeadlessApp::Timer1Timer() {
     soundSwitchedOff_ = true;
   }
   periodicDate_.Tick(pipeline_, NowDateTime(), ShortDateFmt(), rx.TimeFmt);
+  if (usb_) usb_->Tick();
 }
 
 void THeadlessApp::ShowStartLine() {
   std::string line;
-  if (demo_) {
+  if (usb_) {
+    line = UsbStartLine(RunningWorkMode(options_), usb_->DeviceName(), usbBaud_, options_.DemoUsb);
+  } else if (demo_) {
     line = StartLine(200, demo_->PortA().Port(), demo_->PortB().Port(), demo_->PortA().Baudrate(), true);
   } else if (interface_) {
     const TInterfaceRequest& request = *options_.Stored;

@@ -9,6 +9,7 @@
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
 #include "core/TraceStatusLines.h"
+#include "UsbStart.h"
 #include "headless/AnsiTerminal.h"
 #include "headless/HeadlessLogs.h"
 #include "net/RemoteCoupling.h"
@@ -21,10 +22,13 @@
 #include "serial/Seriell.h"
 
 class THeadlessAutomation;
+class THeadlessUsb;
 class TTamarikServer;
 
 struct THeadlessOptions {
   bool Demo = true;       // the built-in demo instead of real ports
+  bool DemoUsb = false;   // "--demo usb": an emulated box instead of the pseudo-terminals
+  std::string UsbDevice;  // "--device": the box to open in the USB modes (empty: the first found)
   double RunSeconds = 0;  // 0: until SIGINT/SIGTERM
   int WorkMode = 200;
   std::string PortA;  // below /dev ("ttyUSB0", "pts/3")
@@ -62,6 +66,8 @@ void UseStoredTraceSettings(TStartup& startup, THeadlessOptions& options);
 int RunningWorkMode(const THeadlessOptions& options);
 // "Mode 200: port A pts/3, port B pts/4, 115200 Bd (demo)".
 std::string StartLine(int workMode, const std::string& portA, const std::string& portB, int baudrate, bool demo);
+// "Mode 410: USB \\.\tamarik-0, 115200 Bd".
+std::string UsbStartLine(int workMode, const std::string& device, uint32_t baud, bool demo);
 // The coupling's keys, with the command line's peer and port over them.
 void UseStoredCoupling(TStartup& startup, THeadlessOptions& options);
 
@@ -87,6 +93,10 @@ class THeadlessApp {
   bool StartSource();
   bool OpenPorts();
   bool OpenStoredPorts();
+  // The USB modes (HeadlessUsbMode.cpp).
+  bool StartUsb(const TUsbStartRequest& request);
+  bool StartUsbFromOptions();
+  bool StartUsbDemo();
   void ClosePorts();
   void ShowStartLine();
   // The coupling (HeadlessCoupling.cpp): every run listens as the first
@@ -115,8 +125,10 @@ class THeadlessApp {
   std::vector<TTextRun> runs_;
   TPeriodicDateEntry periodicDate_;
   bool soundSwitchedOff_ = false;
+  uint32_t usbBaud_ = 0;  // input 1's rate in the USB modes, for the start line
   THeadlessLogs logs_{pipeline_};
   std::unique_ptr<TInterfacePorts> interface_;  // after the consumer: closed before it stops
+  std::unique_ptr<THeadlessUsb> usb_;           // likewise
   std::unique_ptr<QCoreApplication> qtApp_;  // for the sockets, when nobody else made one
   std::unique_ptr<TRemoteCoupling> coupling_;
   std::unique_ptr<TPlugInHost> plugIn_;          // after the consumer: goes before the pipeline

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "core/InterfaceConfig.h"
 #include "serial/PortList.h"
 
 namespace {
@@ -24,8 +25,9 @@ bool ToFlow(const std::string& text, eFlowControl& flow) {
 }  // namespace
 
 const char* HeadlessUsage() {
-  return "Usage: tamarik [--headless] [--demo] [--seconds N]\n"
+  return "Usage: tamarik [--headless] [--demo [usb]] [--seconds N]\n"
          "               [--mode N] [--port-a NAME] [--port-b NAME] [--baud N] [--flow none|xon|rtscts|dtrdsr] [--send-b]\n"
+         "               [--device NAME]\n"
          "               [--peer HOST] [--tcp-port N]\n"
          "               [/ERRLOG] [/DEBUGMODE] [/TCPOFF] [/COMON] [/?]\n"
          "  -h, --help     print these options and end\n"
@@ -33,13 +35,16 @@ const char* HeadlessUsage() {
          "  --desktop      as started from the desktop menu: settings in $XDG_CONFIG_HOME/tamarik\n"
          "  --headless     trace in the terminal, no window\n"
          "  --demo         simulated PC and controller on pseudo-terminals (the default)\n"
+         "  --demo usb     the USB interface emulated, running its V.24 monitor\n"
          "  --seconds N    end after N seconds (headless)\n"
          "  --mode N       operating mode: 110, 120, 130 port A; 140, 200 ports A and B\n"
          "                 (200: the monitor in the line, relaying); 500 converter on port A;\n"
-         "                 300 shows what another instance receives (with --peer)\n"
+         "                 300 shows what another instance receives (with --peer);\n"
+         "                 410 V.24, 420 RS422/RS485, 450 RS485, 460 LIN on the USB interface\n"
          "  --port-a NAME  port A (PC side) below /dev: ttyUSB0, pts/3\n"
          "  --port-b NAME  port B (controller side)\n"
-         "  --baud N       bits per second (9600)\n"
+         "  --baud N       bits per second (9600); in the USB modes both inputs\n"
+         "  --device NAME  the USB interface: tamarik-0 (the first, default), tamarik-1, ezusb-0\n"
          "  --flow F       flow control in mode 200 (none)\n"
          "  --peer HOST    the other instance's address or name (edIP_Text)\n"
          "  --tcp-port N   the coupling's port (TCP_Port, 5839)\n"
@@ -70,6 +75,12 @@ THeadlessCommandLine ParseHeadlessCommandLine(const std::vector<std::string>& ar
       cl.Headless = true;
     } else if (arg == "--demo") {
       demoAsked = true;
+      if (value == "usb") {
+        o.DemoUsb = true;
+        ++i;
+      }
+    } else if (arg == "--device") {
+      if (needValue()) o.UsbDevice = value;
     } else if (arg == "--seconds") {
       if (needValue()) {
         try {
@@ -107,7 +118,7 @@ THeadlessCommandLine ParseHeadlessCommandLine(const std::vector<std::string>& ar
   }
   // Ports given: they are the source, unless the demo is asked for too.
   // Mode 300 takes its records from the coupled instance.
-  o.Demo = demoAsked || (o.PortA.empty() && o.PortB.empty() && o.WorkMode != 300);
+  o.Demo = demoAsked || (o.PortA.empty() && o.PortB.empty() && o.WorkMode != 300 && !IsUsbWorkMode(o.WorkMode));
   cl.DemoAsked = demoAsked;
   return cl;
 }

@@ -11,13 +11,16 @@
 
 void UseStoredInterface(TStartup& startup, bool demoAsked, THeadlessOptions& options) {
   // Mode 300 asked for on the command line: the coupled instance is the source.
-  if (demoAsked || !options.PortA.empty() || !options.PortB.empty() || options.WorkMode == 300) return;
+  if (demoAsked || !options.PortA.empty() || !options.PortB.empty() || options.WorkMode == 300 ||
+      IsUsbWorkMode(options.WorkMode))
+    return;
   const TSettings& settings = startup.Settings();
   std::error_code ec;
   if (!std::filesystem::exists(settings.IniPath(), ec)) return;
   const TSettingsValues& v = settings.Values();
-  // Without a stored port name the file says nothing about ports: the demo runs.
-  if (v.FrmMain.grpSSA_ItemIndex_S.empty()) return;
+  // Without a stored port name the file says nothing about ports (unless
+  // it chose the USB interface): the demo runs.
+  if (v.FrmMain.grpSSA_ItemIndex_S.empty() && !v.FrmMain.rgrpG) return;
   std::vector<std::string> present;
   EnumeratePorts(present);
   options.Stored = RequestFromSettings(v, settings.OldDataBitsNumbering(), present);
@@ -27,7 +30,16 @@ void UseStoredInterface(TStartup& startup, bool demoAsked, THeadlessOptions& opt
 bool THeadlessApp::OpenStoredPorts() {
   const TInterfaceRequest& request = *options_.Stored;
   if (request.Mode == mbF && options_.Coupling.chkIPSend) return StartViewer();
-  if (request.Mode == mbG || request.Mode == mbNone) {
+  if (request.Mode == mbG) {
+    TUsbStartRequest usb;
+    std::string error;
+    if (!UsbStartRequestFrom(request.WorkMode, request.Ports, request.BaudItems, GetText(TextId::BaudMessen), usb, error)) {
+      ReportError("1.7", error);
+      return false;
+    }
+    return StartUsb(usb);
+  }
+  if (request.Mode == mbNone) {
     ReportError("1.7", GetText(TextId::MsgModeNotAvailable) + " (WorkMode " + std::to_string(request.WorkMode) + ")");
     return false;
   }

@@ -9,6 +9,7 @@
 
 int RunningWorkMode(const THeadlessOptions& options) {
   if (options.Stored) return options.Stored->WorkMode;
+  if (options.DemoUsb) return 410;
   return options.Demo ? 200 : options.WorkMode;
 }
 

@@ -104,8 +104,15 @@ bool TEzUsb::UsbWriteRam(uint16_t address, uint8_t value) {
 
 uint8_t TEzUsb::UsbReadRam(uint16_t address) {
   const TVendorRequestIn r{0xA0, 0, address, 0, 1, 1, 0};
-  Cycle([&] { return Ioctl(handle_, ioVendorRequest, &r, sizeof r, &readWord_, sizeof readWord_, nullptr) == stSuccess; });
-  return static_cast<uint8_t>(readWord_);
+  // Taken while the cycle still holds the device: another thread's read
+  // may fill the word as soon as it is released.
+  uint8_t value = 0;
+  Cycle([&] {
+    const bool ok = Ioctl(handle_, ioVendorRequest, &r, sizeof r, &readWord_, sizeof readWord_, nullptr) == stSuccess;
+    value = static_cast<uint8_t>(readWord_);
+    return ok;
+  });
+  return value;
 }
 
 int TEzUsb::ReadInto(uint16_t address, int count, uint8_t* buffer, size_t size) {

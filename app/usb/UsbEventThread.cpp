@@ -110,6 +110,8 @@ void TUSBEventThread::TakeActivation() {
   FlushPendingRecord(decode_, owner_.ring_);
   activationSeen_ = owner_.activation_.load();
   readSlot_ = owner_.readSlotStart_.load();
+  // Times before the activation would date its first buffers back.
+  slotTime_.fill(owner_.now_());
   decode_ = {};
   load_.Reset();
   initialised_ = true;

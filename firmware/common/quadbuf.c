@@ -9,6 +9,7 @@
 #define CAN_CAPACITY 251
 #define MAX_AGE 50   /* ticks: 10 ms */
 #define OPEN 0x0F    /* byte 1 of a buffer being filled: never a number 0..3 */
+#define HOST_READ 0x0E /* byte 1 as the host leaves a buffer it has read */
 
 volatile unsigned char tick;
 
@@ -65,7 +66,10 @@ static void follow_host(void) {
 static __bit advance(void) {
   unsigned char next = (cur + 1) & 3;
   follow_host();
-  if (!(consumed & (1 << next))) return 0;
+  /* A buffer the host marked as read is free too: a host that reads a few
+     complete buffers quickly can come full circle to the number 0x10C held
+     when we last looked, and 0x10C alone would not show it moved. */
+  if (!(consumed & (1 << next)) && BUF(next)[1] != HOST_READ) return 0;
   begin(next);
   return 1;
 }
