@@ -35,6 +35,12 @@ class TLibusbTarget : public TUsbTarget {
     transferred = static_cast<size_t>(n);
     return rc == 0;
   }
+  bool Interrupt(uint8_t endpoint, uint8_t* data, size_t length, size_t& transferred) override {
+    int n = 0;
+    const int rc = libusb_interrupt_transfer(handle_, endpoint, data, static_cast<int>(length), &n, kTimeoutMs);
+    transferred = static_cast<size_t>(n);
+    return rc == 0;
+  }
   // Isochronous transfers to real chips are not served: nothing in the
   // program uses them.
   bool IsoIn(uint8_t, uint8_t*, size_t, size_t& transferred) override {
