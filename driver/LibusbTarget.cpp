@@ -3,6 +3,7 @@
 #include <libusb.h>
 
 #include "device/EzUsbDevice.h"
+#include "TamarikUsb.h"
 #include "UsbTarget.h"
 
 namespace tamarikusb {
@@ -75,6 +76,27 @@ class TLibusbTarget : public TUsbTarget {
 };
 
 }  // namespace
+
+TAccessProbe ProbeRealChipAccess() {
+  TAccessProbe probe;
+  std::string error;
+  libusb_context* ctx = Context(error);
+  if (!ctx) return probe;
+  libusb_device** list = nullptr;
+  const ssize_t count = libusb_get_device_list(ctx, &list);
+  for (ssize_t i = 0; i < count; ++i) {
+    libusb_device_descriptor d{};
+    if (libusb_get_device_descriptor(list[i], &d) != 0 || d.idVendor != kVendorId) continue;
+    if (d.idProduct != kTamarikProductId && d.idProduct != kUnconfiguredProductId) continue;
+    ++probe.present;
+    libusb_device_handle* h = nullptr;
+    const int rc = libusb_open(list[i], &h);
+    if (rc == LIBUSB_ERROR_ACCESS) ++probe.denied;
+    if (rc == 0) libusb_close(h);
+  }
+  if (count >= 0) libusb_free_device_list(list, 1);
+  return probe;
+}
 
 TLibusbScan ScanLibusb(const std::vector<std::string>& known) {
   TLibusbScan scan;
