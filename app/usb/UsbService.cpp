@@ -67,3 +67,9 @@ void TUsbTimerDuty::Tick() {
   // The handle is held only briefly, so the box can be unplugged meanwhile.
   if (++ticks_ % 2 == 0) usb_.UsbCloseRequest = true;
 }
+
+bool ConfigEepromFound() {
+  const tamarikusb::THandle h = tamarikusb::Open("\\\\.\\tamarik-0");
+  if (h) tamarikusb::Close(h);
+  return h != 0;
+}
