@@ -14,6 +14,7 @@
 #include "headless/HeadlessCommandLine.h"
 #include "headless/HeadlessApp.h"
 #include "headless/HeadlessStartup.h"
+#include "TamarikUsb.h"
 
 #ifdef TAMARIK_HAS_WINDOW
 #include "window/WindowMain.h"
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
     if (config.empty() || ::chdir(config.c_str()) != 0)
       std::fprintf(stderr, "tamarik: cannot use the configuration folder %s\n", UserConfigDirectory().c_str());
   }
+  if (cl.UsbEmu > 0) tamarikusb::AttachEmulatedBoxes(cl.UsbEmu);
 #ifdef TAMARIK_HAS_WINDOW
   if (!cl.Headless) return RunWindow(argc, argv, cl.DemoAsked);
 #endif

@@ -107,15 +107,22 @@ uint32_t PipeInfo(TDeviceObject& dev, uint8_t* out, size_t outLength, size_t& in
   return stSuccess;
 }
 
-uint32_t ReadWrite(TDeviceObject& dev, const uint8_t* in, size_t inLength, uint8_t* out, size_t outLength,
+// Bulk or interrupt transfer on a pipe of the selected interface; a read
+// needs an IN pipe, a write an OUT pipe. Both carry their data in the
+// output buffer.
+uint32_t ReadWrite(TDeviceObject& dev, bool read, const uint8_t* in, size_t inLength, uint8_t* out, size_t outLength,
                    size_t& information) {
   if (inLength < 4) return stInvalidParameter;
   const std::vector<TPipe> pipes = Pipes(dev);
   const uint32_t pipe = Dword(in);
   if (pipe >= pipes.size() || (pipes[pipe].type != 2 && pipes[pipe].type != 3) || outLength > 0xFFFF)
     return stInvalidParameter;
+  if (read != bool(pipes[pipe].endpoint & 0x80)) return stInvalidParameter;
   size_t done = 0;
-  if (!dev.target->Bulk(pipes[pipe].endpoint, out, outLength, done)) {
+  const uint8_t endpoint = pipes[pipe].endpoint;
+  const bool ok = pipes[pipe].type == 3 ? dev.target->Interrupt(endpoint, out, outLength, done)
+                                        : dev.target->Bulk(endpoint, out, outLength, done);
+  if (!ok) {
     dev.lastUsbError = kUsbStall;
     return stUnsuccessful;
   }
@@ -176,8 +183,8 @@ uint32_t Dispatch(TDeviceObject& dev, uint32_t code, const uint8_t* in, size_t i
     case ioGetStringDescriptor:
       if (inLength < 4 || outLength == 0) return stInvalidParameter;
       return CopyOut(dev.target->StringDescriptor(in[0], Word(in + 2)), out, outLength, information);
-    case ioBulkRead:
-    case ioBulkWrite: return ReadWrite(dev, in, inLength, out, outLength, information);
+    case ioBulkRead: return ReadWrite(dev, true, in, inLength, out, outLength, information);
+    case ioBulkWrite: return ReadWrite(dev, false, in, inLength, out, outLength, information);
     case ioGetFrameNumber:
       if (outLength < 4) return stUnsuccessful;
       PutDword(out, dev.target->FrameNumber());

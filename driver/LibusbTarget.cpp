@@ -3,6 +3,7 @@
 #include <libusb.h>
 
 #include "device/EzUsbDevice.h"
+#include "TamarikUsb.h"
 #include "UsbTarget.h"
 
 namespace tamarikusb {
@@ -32,6 +33,12 @@ class TLibusbTarget : public TUsbTarget {
   bool Bulk(uint8_t endpoint, uint8_t* data, size_t length, size_t& transferred) override {
     int n = 0;
     const int rc = libusb_bulk_transfer(handle_, endpoint, data, static_cast<int>(length), &n, kTimeoutMs);
+    transferred = static_cast<size_t>(n);
+    return rc == 0;
+  }
+  bool Interrupt(uint8_t endpoint, uint8_t* data, size_t length, size_t& transferred) override {
+    int n = 0;
+    const int rc = libusb_interrupt_transfer(handle_, endpoint, data, static_cast<int>(length), &n, kTimeoutMs);
     transferred = static_cast<size_t>(n);
     return rc == 0;
   }
@@ -69,6 +76,27 @@ class TLibusbTarget : public TUsbTarget {
 };
 
 }  // namespace
+
+TAccessProbe ProbeRealChipAccess() {
+  TAccessProbe probe;
+  std::string error;
+  libusb_context* ctx = Context(error);
+  if (!ctx) return probe;
+  libusb_device** list = nullptr;
+  const ssize_t count = libusb_get_device_list(ctx, &list);
+  for (ssize_t i = 0; i < count; ++i) {
+    libusb_device_descriptor d{};
+    if (libusb_get_device_descriptor(list[i], &d) != 0 || d.idVendor != kVendorId) continue;
+    if (d.idProduct != kTamarikProductId && d.idProduct != kUnconfiguredProductId) continue;
+    ++probe.present;
+    libusb_device_handle* h = nullptr;
+    const int rc = libusb_open(list[i], &h);
+    if (rc == LIBUSB_ERROR_ACCESS) ++probe.denied;
+    if (rc == 0) libusb_close(h);
+  }
+  if (count >= 0) libusb_free_device_list(list, 1);
+  return probe;
+}
 
 TLibusbScan ScanLibusb(const std::vector<std::string>& known) {
   TLibusbScan scan;

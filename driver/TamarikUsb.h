@@ -94,6 +94,11 @@ void DetachAllEmulated();
 // Attaches `count` emulated interfaces when the environment variable
 // TAMARIK_USB_EMU asks for them (a number); used by the program at start.
 void AttachEmulatedFromEnvironment();
+// Attaches `count` emulated interface boxes: the chip with its board (the
+// two UARTs, crystal and LED on port A), the core running in real time, as
+// the main program's --usb-emu puts them behind the device names. They stay
+// until the program ends.
+void AttachEmulatedBoxes(int count);
 // Looks for real chips on USB now; `message` says what was found or why
 // nothing could be.
 struct TLibusbScanResult {
@@ -101,5 +106,12 @@ struct TLibusbScanResult {
   std::string message;
 };
 TLibusbScanResult ScanRealChips();
+// Boxes on USB with our identifiers, and how many of them this process may
+// not open (no permission on the device node).
+struct TAccessProbe {
+  int present = 0;
+  int denied = 0;
+};
+TAccessProbe ProbeRealChipAccess();
 
 }  // namespace tamarikusb

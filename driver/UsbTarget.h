@@ -19,6 +19,10 @@ class TUsbTarget {
   virtual bool Control(uint8_t requestType, uint8_t request, uint16_t value, uint16_t index, uint8_t* data,
                        uint16_t length, size_t& transferred) = 0;
   virtual bool Bulk(uint8_t endpoint, uint8_t* data, size_t length, size_t& transferred) = 0;
+  // The chip's USB core serves interrupt endpoints as it does bulk ones.
+  virtual bool Interrupt(uint8_t endpoint, uint8_t* data, size_t length, size_t& transferred) {
+    return Bulk(endpoint, data, length, transferred);
+  }
   // One isochronous IN packet of at most `length` bytes.
   virtual bool IsoIn(uint8_t endpoint, uint8_t* data, size_t length, size_t& transferred) = 0;
   virtual std::vector<uint8_t> DeviceDescriptor() = 0;

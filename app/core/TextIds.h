@@ -236,6 +236,8 @@ inline constexpr int tabInstall = 1216;
 inline constexpr int tabFertig = 1220;
 inline constexpr int tabFertigRestart = 1226;
 inline constexpr int MsgDirNotCreated = 1229;
+inline constexpr int tabCopyUdev = 1486;   // the copy page when the box may not be opened
+inline constexpr int tabFertigUdev = 1487;  // the last page: how to reload the rules
 inline constexpr int btnAbbruch = 1219;  // also in the send and programmer dialogs
 
 // Send dialog

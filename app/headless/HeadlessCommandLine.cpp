@@ -27,8 +27,8 @@ bool ToFlow(const std::string& text, eFlowControl& flow) {
 const char* HeadlessUsage() {
   return "Usage: tamarik [--headless] [--demo [usb]] [--seconds N]\n"
          "               [--mode N] [--port-a NAME] [--port-b NAME] [--baud N] [--flow none|xon|rtscts|dtrdsr] [--send-b]\n"
-         "               [--device NAME]\n"
-         "               [--peer HOST] [--tcp-port N]\n"
+         "               [--device NAME] [--usb-emu [N]]
+         "               [--peer HOST] [--tcp-port N]
          "               [/ERRLOG] [/DEBUGMODE] [/TCPOFF] [/COMON] [/?]\n"
          "  -h, --help     print these options and end\n"
          "  --version      print the version and end\n"
@@ -49,6 +49,7 @@ const char* HeadlessUsage() {
          "  --peer HOST    the other instance's address or name (edIP_Text)\n"
          "  --tcp-port N   the coupling's port (TCP_Port, 5839)\n"
          "  --send-b       lines typed on standard input go to port B (default port A)\n"
+         "  --usb-emu [N]  N emulated USB interfaces (1 to 8, default 1) as tamarik-0 …\n"
          "  /ERRLOG        error log TamarikErr.log in the working folder\n"
          "  /DEBUGMODE     record dumps instead of the trace\n"
          "  /TCPOFF        TCP coupling off\n"
@@ -104,6 +105,13 @@ THeadlessCommandLine ParseHeadlessCommandLine(const std::vector<std::string>& ar
     } else if (arg == "--tcp-port") {
       if (needValue() && (!ToInt(value, o.TcpPort) || o.TcpPort < 1 || o.TcpPort > 65535))
         cl.Error = "--tcp-port: not a port number: " + value;
+    } else if (arg == "--usb-emu") {
+      // The count is optional: a following word that is no number is the next option.
+      int count = 1;
+      if (hasValue && ToInt(value, count)) ++i;
+      else count = 1;
+      if (count < 1 || count > 8) cl.Error = "--usb-emu: 1 to 8 interfaces, not " + value;
+      cl.UsbEmu = count;
     } else if (arg == "--send-b") {
       o.Send.TargetB = true;
     } else if (arg == "--help" || arg == "-h") {

@@ -13,6 +13,7 @@ struct THeadlessCommandLine {
   bool Version = false;  // "--version": print the version and end
   bool Desktop = false;  // "--desktop": started from the menu, settings in the user's folder
   bool DemoAsked = false;  // "--demo" given
+  int UsbEmu = 0;          // "--usb-emu [N]": emulated interfaces behind the device names (1 to 8)
   THeadlessOptions Options;
   std::string Error;  // not empty: the command line was not understood
 };

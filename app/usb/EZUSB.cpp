@@ -10,19 +10,24 @@ TEzUsb& EzUsb() {
 }
 
 void TEzUsb::SetWindowWait(std::function<void()> processEvents) {
+  std::lock_guard lock(waitMutex_);
   windowWait_ = std::move(processEvents);
   windowThread_ = std::this_thread::get_id();
 }
 
 void TEzUsb::TakeBusy() {
   bool expected = false;
-  while (!busy_.compare_exchange_weak(expected, true, std::memory_order_acquire)) {
-    expected = false;
-    if (windowWait_ && std::this_thread::get_id() == windowThread_)
-      windowWait_();
-    else
-      std::this_thread::sleep_for(std::chrono::microseconds(200));
+  if (busy_.compare_exchange_strong(expected, true, std::memory_order_acquire)) return;
+  std::function<void()> windowWait;
+  {
+    std::lock_guard lock(waitMutex_);
+    if (windowWait_ && std::this_thread::get_id() == windowThread_) windowWait = windowWait_;
   }
+  do {
+    expected = false;
+    if (windowWait) windowWait();  // the window stays responsive meanwhile
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  } while (!busy_.compare_exchange_weak(expected, true, std::memory_order_acquire));
 }
 
 void TEzUsb::CloseStep() {

@@ -66,6 +66,7 @@ class TEzUsb {
   std::atomic<bool> busy_{false};
   tamarikusb::THandle handle_ = 0;
   uint16_t readWord_ = 0;
+  std::mutex waitMutex_;
   std::function<void()> windowWait_;
   std::thread::id windowThread_;
 };

@@ -25,6 +25,7 @@
 #include "ui_TabProtokollbegrenzung.h"
 #include "window/Help.h"
 #include "window/TracePane.h"
+#include "window/FMain_UsbPage.h"
 
 TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)
     : QMainWindow(parent),
@@ -58,6 +59,7 @@ TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)
   SetupTcp();
   SetupAutomation();
   SetupVersionCheck();
+  SetupUsb();
   StartReceiving();
   Timer1.setInterval(1000);
   connect(&Timer1, &QTimer::timeout, this, &TFrmMain::Timer1Timer);

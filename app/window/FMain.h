@@ -38,6 +38,7 @@ class TabProtokollbegrenzung;
 }  // namespace Ui
 class TInterfacePorts;
 class TRemoteCoupling;
+class TUsbPage;
 struct TCouplingSettings;
 
 class QAction;
@@ -454,6 +455,17 @@ class TFrmMain : public QMainWindow {
   void SetupAutomation();
   void AutomationActiveChanged(bool active);
   QLabel* stOLE_ = nullptr;
+  // --- USB interface (FMain_Usb.cpp; the page in FMain_UsbPage.cpp) ---
+ public:
+  TUsbPage* UsbPage() const { return usbPage_.get(); }
+  // A box on USB this program may not open: the dialog offers the udev rule.
+  void UsbAccessCheck();
+
+ private:
+  void SetupUsb();
+  void UsbTimerTick();
+  std::unique_ptr<TUsbPage> usbPage_;
+
   // --- Version check (FMain_Version.cpp) ---
  public:
   struct TVersionPrompts {

@@ -25,6 +25,7 @@ void TFrmMain::Timer1Timer() {
   PeriodicDateEntry();
   // The logging window opens and closes with the received start and stop characters.
   ShowLoggingState();
+  UsbTimerTick();
 }
 
 void TFrmMain::chkSoundClick() { pipeline_.SoundTick(false); }

@@ -1,6 +1,6 @@
 // The emulated chip behind the driver: its USB core answers the memory-load
-// request and the standard requests; endpoints need a firmware and report
-// failure until one serves them.
+// request and the standard requests; bulk and interrupt endpoints move data
+// only when the firmware arms them.
 #include "EzUsbDevice.h"
 #include "UsbTarget.h"
 
@@ -25,9 +25,8 @@ class TEmulatedTarget : public TUsbTarget {
     if (requestType == 0x00 && request == 3) return true;  // SET_FEATURE
     return false;                                          // nothing else is served without firmware
   }
-  bool Bulk(uint8_t, uint8_t*, size_t, size_t& transferred) override {
-    transferred = 0;
-    return false;
+  bool Bulk(uint8_t endpoint, uint8_t* data, size_t length, size_t& transferred) override {
+    return device_->Bulk(endpoint, data, length, transferred);
   }
   // The isochronous test source: a running byte count.
   bool IsoIn(uint8_t endpoint, uint8_t* data, size_t length, size_t& transferred) override {

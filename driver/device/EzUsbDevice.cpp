@@ -58,13 +58,14 @@ void TEzUsbDevice::SetI2cBusFault(bool fault) {
 TEzUsbDevice::~TEzUsbDevice() { StopCore(); }
 
 std::vector<uint8_t> TEzUsbDevice::ConfigDescriptor() const {
-  // One configuration, one interface: bulk endpoints 2 in and 2 out, and
-  // the isochronous test source on endpoint 8 in.
-  return {9, 2, 39, 0, 1, 1, 0, 0x80, 50,
-          9, 4, 0, 0, 3, 0xFF, 0xFF, 0xFF, 0,
+  // One configuration, one interface: bulk endpoints 2 in and 2 out, the
+  // isochronous test source on endpoint 8 in, and interrupt endpoint 1 in.
+  return {9, 2, 46, 0, 1, 1, 0, 0x80, 50,
+          9, 4, 0, 0, 4, 0xFF, 0xFF, 0xFF, 0,
           7, 5, 0x82, 2, 64, 0, 0,
           7, 5, 0x02, 2, 64, 0, 0,
-          7, 5, 0x88, 1, 16, 0, 1};
+          7, 5, 0x88, 1, 16, 0, 1,
+          7, 5, 0x81, 3, 64, 0, 10};
 }
 
 std::vector<uint8_t> TEzUsbDevice::StringDescriptor(uint8_t index) const {
@@ -107,7 +108,7 @@ void TEzUsbDevice::XWrite(uint16_t address, uint8_t value) {
   if (address >= kRegisterBase && address < 0x8000) {
     // The CPU cannot hold itself through CPUCS's reset bit.
     if (address == kCpucs) value = static_cast<uint8_t>((value & ~1) | (core_.Xdata()[kCpucs] & 1));
-    core_.Xdata()[address] = value;
+    if (!CpuEndpointWrite(address, value)) core_.Xdata()[address] = value;
     if (registers_) registers_->XWrite(address, value);
   } else if (external_) {
     external_->XWrite(address, value);
@@ -149,6 +150,12 @@ std::vector<std::pair<uint16_t, uint16_t>> TEzUsbDevice::TakeWriteLog() {
   return std::exchange(writeLog_, {});
 }
 
+void TEzUsbDevice::Unplug() {
+  plugged_ = false;
+  std::lock_guard lock(mutex_);
+  endpointEvent_.notify_all();  // transfers waiting for the firmware end now
+}
+
 void TEzUsbDevice::Replug() {
   // A replugged chip comes up as after power-on: held, memory kept random
   // on hardware; here simply as it was.
@@ -178,6 +185,7 @@ uint32_t TEzUsbDevice::FrameNumber() const {
 
 void TEzUsbDevice::StartCore(bool realTime) {
   StopCore();
+  coreRunning_ = true;
   thread_ = std::jthread([this, realTime](std::stop_token st) { CoreLoop(st, realTime); });
 }
 
@@ -187,6 +195,7 @@ void TEzUsbDevice::StopCore() {
     wake_.notify_all();
     thread_.join();
   }
+  coreRunning_ = false;
 }
 
 void TEzUsbDevice::CoreLoop(std::stop_token stop, bool realTime) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <atomic>
 #include <condition_variable>
 #include <memory>
@@ -61,7 +62,16 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   // Address and length of every memory-load write since the last call.
   std::vector<std::pair<uint16_t, uint16_t>> TakeWriteLog();
 
-  void Unplug() { plugged_ = false; }
+  // Bulk and interrupt endpoints 1 to 7 as the chip's USB core serves them:
+  // packets of up to 64 bytes through the endpoint buffers, handed over by
+  // each endpoint's busy bit. A transfer waits for the firmware to arm the
+  // endpoint at most `EndpointTimeout`; an IN transfer ends with a short
+  // packet or when `length` is reached. False for a stalled endpoint, an
+  // unplugged chip, or a time-out before any data moved.
+  bool Bulk(uint8_t endpoint, uint8_t* data, size_t length, size_t& transferred);
+  void SetEndpointTimeout(std::chrono::milliseconds timeout);
+
+  void Unplug();
   // Power comes back: the core is held and, with devices on the I2C bus,
   // the boot loader reads the EEPROM (see BootFromEeprom).
   void Replug();
@@ -106,6 +116,14 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   // releases the core. Called under the lock.
   void BootFromEeprom();
   void SetIdentifiers(uint16_t vendor, uint16_t product, uint16_t release);
+  // The 8051's writes to the endpoint registers; false when `address` is
+  // none of them.
+  bool CpuEndpointWrite(uint16_t address, uint8_t value);
+  bool CanArm() const;
+  bool WaitArmed(std::unique_lock<std::mutex>& lock, uint16_t csRegister, std::chrono::steady_clock::time_point deadline);
+  bool TakeInPacket(int ep, uint8_t* data, size_t room, size_t& count);
+  void PutOutPacket(int ep, const uint8_t* data, size_t count);
+  void EndpointInterrupt(uint16_t irqRegister, uint16_t enableRegister, int ep);
 
   std::mutex mutex_;
   emu8051::TCore8051 core_{emu8051::TMemoryModel::Unified};
@@ -121,7 +139,10 @@ class TEzUsbDevice : private emu8051::TXdataBus {
   bool configuredWithoutEeprom_ = true;
   TClockedInputs* clocked_ = nullptr;
   std::jthread thread_;
+  std::atomic<bool> coreRunning_{false};
   std::condition_variable_any wake_;
+  std::condition_variable endpointEvent_;
+  std::chrono::milliseconds endpointTimeout_{1000};
 };
 
 }  // namespace tamarikusb

@@ -81,7 +81,7 @@ TEST_F(DriverTest, VersionAndDescriptors) {
   uint8_t pipes[128];
   EXPECT_EQ(Ioctl(handle, ioGetPipeInfo, nullptr, 0, pipes, sizeof pipes, &info), stSuccess);
   EXPECT_EQ(info, size_t(pipes[0] | (pipes[1] << 8)));
-  EXPECT_EQ(pipes[12], 3);  // two bulk pipes and the isochronous source
+  EXPECT_EQ(pipes[12], 4);  // two bulk pipes, the isochronous source, the interrupt pipe
   const uint8_t stringIn[4] = {0, 0, 0x09, 0x04};
   EXPECT_EQ(Ioctl(handle, ioGetStringDescriptor, stringIn, 4, d, 0, &info), stInvalidParameter);
 }

@@ -38,3 +38,14 @@ TEST(CommandLine, UnknownOptionsAreNamedSlashSwitchesPass) {
   EXPECT_TRUE(cl.Desktop);
   EXPECT_FALSE(ParseHeadlessCommandLine({"/?"}, true).Help) << "\"/?\" shows the version and runs on";
 }
+
+TEST(CommandLine, UsbEmulationTakesAnOptionalCount) {
+  EXPECT_EQ(ParseHeadlessCommandLine({"--usb-emu"}, true).UsbEmu, 1);
+  EXPECT_EQ(ParseHeadlessCommandLine({"--usb-emu", "3", "--headless"}, true).UsbEmu, 3);
+  const THeadlessCommandLine cl = ParseHeadlessCommandLine({"--usb-emu", "--headless"}, false);
+  EXPECT_EQ(cl.UsbEmu, 1);
+  EXPECT_TRUE(cl.Headless);
+  EXPECT_EQ(ParseHeadlessCommandLine({}, true).UsbEmu, 0);
+  EXPECT_FALSE(ParseHeadlessCommandLine({"--usb-emu", "9"}, true).Error.empty());
+  EXPECT_FALSE(ParseHeadlessCommandLine({"--usb-emu", "0"}, true).Error.empty());
+}

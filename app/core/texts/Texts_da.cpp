@@ -425,6 +425,8 @@ constexpr TTextEntry Entries[] = {
 
     // Interface page: operating modes not built yet
     {3480, "Denne driftsform er endnu ikke tilgængelig."},
+    {3486, "USB-Vodezedevi er tilsluttet, men Tamarik må ikke åbne den.\\nHer kan du skrive udev-reglen, der giver adgang, til en mappe."},
+    {3487, "udev-reglen er skrevet. Genindlæs reglerne med disse kommandoer, og tilslut USB-Vodezedevi igen:"},
     // Trace and time pages: captions that had no id; the help message
     {3453, "&Slet"},
     {3953, "Sletter loggen"},

@@ -425,6 +425,8 @@ constexpr TTextEntry Entries[] = {
 
     // Interface page: operating modes not built yet
     {1480, "Diese Betriebsart ist noch nicht verfügbar."},
+    {1486, "Der USB- Vodezedevi ist angeschlossen, aber Tamarik darf ihn nicht öffnen.\\nHier können Sie die udev-Regel, die den Zugriff erlaubt, in ein Verzeichnis schreiben."},
+    {1487, "Die udev-Regel ist geschrieben. Laden Sie die Regeln mit diesen Befehlen neu und stecken Sie den USB- Vodezedevi neu ein:"},
     // Trace and time pages: captions that had no id; the help message
     {1453, "&Löschen"},
     {1953, "Löscht das Protokoll"},

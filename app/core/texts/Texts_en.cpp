@@ -425,6 +425,8 @@ constexpr TTextEntry Entries[] = {
 
     // Interface page: operating modes not built yet
     {2480, "This operating mode is not available yet."},
+    {2486, "The USB Vodezedevi is connected, but Tamarik may not open it.\\nHere you can write the udev rule that allows the access into a folder."},
+    {2487, "The udev rule is written. Reload the rules with these commands and plug the USB Vodezedevi in again:"},
     // Trace and time pages: captions that had no id; the help message
     {2453, "&Clear"},
     {2953, "Clears the trace"},

@@ -425,6 +425,8 @@ constexpr TTextEntry Entries[] = {
 
     // Interface page: operating modes not built yet
     {5480, "Ce mode de fonctionnement n'est pas encore disponible."},
+    {5486, "Le Vodezedevi USB est branché, mais Tamarik n'a pas le droit de l'ouvrir.\\nVous pouvez écrire ici la règle udev qui autorise l'accès dans un dossier."},
+    {5487, "La règle udev est écrite. Rechargez les règles avec ces commandes et rebranchez le Vodezedevi USB :"},
     // Trace and time pages: captions that had no id; the help message
     {5453, "&Effacer"},
     {5953, "Efface le protocole"},

@@ -425,6 +425,8 @@ constexpr TTextEntry Entries[] = {
 
     // Interface page: operating modes not built yet
     {4480, "Deze bedrijfsmodus is nog niet beschikbaar."},
+    {4486, "De USB-Vodezedevi is aangesloten, maar Tamarik mag hem niet openen.\\nHier kunt u de udev-regel die de toegang toestaat in een map schrijven."},
+    {4487, "De udev-regel is geschreven. Laad de regels opnieuw met deze opdrachten en sluit de USB-Vodezedevi opnieuw aan:"},
     // Trace and time pages: captions that had no id; the help message
     {4453, "&Wissen"},
     {4953, "Wist het protocol"},
