@@ -35,6 +35,11 @@ void TReceivePipeline::SetBatchTap(std::shared_ptr<TBatchTap> tap) {
   batchTap_ = std::move(tap);
 }
 
+void TReceivePipeline::SetAnswerTap(std::shared_ptr<TBatchTap> tap) {
+  std::lock_guard lock(tapLock_);
+  answerTap_ = std::move(tap);
+}
+
 void TReceivePipeline::SetServiceCounters(std::function<void(int, int, int)> show) {
   std::lock_guard lock(optionsLock_);
   serviceCounters_ = std::move(show);
@@ -172,11 +177,14 @@ void TReceivePipeline::RenderBatch(const ReceiveRing& ring, int batchStart, int 
   const bool usbMode = opt_.WorkMode >= 400 && opt_.WorkMode <= 500;
   if (opt_.RelayPorts && !usbMode) relay_.Feed(ring, batchStart, batchCount);
   std::shared_ptr<TBatchTap> tap;
+  std::shared_ptr<TBatchTap> answerTap;
   {
     std::lock_guard lock(tapLock_);
     tap = batchTap_;
+    answerTap = answerTap_;
   }
   if (tap) tap->TapBatch(ring, batchStart, batchCount);
+  if (answerTap) answerTap->TapBatch(ring, batchStart, batchCount);
 
   const auto forwardBatch = [&] {
     if (!TcpOff.load() && forward) forward(ring, batchStart, batchCount);

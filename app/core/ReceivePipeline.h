@@ -99,6 +99,8 @@ class TReceivePipeline {
 
   // Any thread; a batch under way keeps the old tap alive to its end.
   void SetBatchTap(std::shared_ptr<TBatchTap> tap);
+  // A second tap of the same kind, for the programmer's answers from the bus.
+  void SetAnswerTap(std::shared_ptr<TBatchTap> tap);
   // Set before the consumer runs, or after it stopped.
   void SetBatchRenderer(TBatchRenderer* renderer) { batchRenderer_.store(renderer); }
   // Runs fn with the line state to itself, between batches (a renderer's
@@ -191,6 +193,7 @@ class TReceivePipeline {
   std::atomic<TBatchRenderer*> batchRenderer_{nullptr};
   std::mutex tapLock_;
   std::shared_ptr<TBatchTap> batchTap_;  // guarded by tapLock_
+  std::shared_ptr<TBatchTap> answerTap_;  // guarded by tapLock_
   std::atomic<TStreamSink*> stream_;
   std::atomic<TRawSink*> raw_{nullptr};
   TRelayStage relay_;

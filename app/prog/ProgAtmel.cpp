@@ -7,6 +7,8 @@
 #include "core/Language.h"
 #include "core/TextIds.h"
 
+std::atomic<int> ProgrammerActive{0};
+
 using prog::TAnswer;
 using prog::TAnswerInfo;
 

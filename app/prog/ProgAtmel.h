@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,10 @@
 #include "CanFrame.h"
 #include "prog/ProgImage.h"
 #include "prog/ProgTelegrams.h"
+
+// -1 while the programmer dialog is in use, 0 once it is cancelled or
+// hidden, and when the interface configuration changes.
+extern std::atomic<int> ProgrammerActive;
 
 // What the dialog shows; the names are its controls'.
 struct TProgAtmelView {

@@ -444,6 +444,17 @@ class TFrmMain : public QMainWindow {
   class TfrmSend* frmSend_ = nullptr;  // a child of the window
   QAction* popDatenSenden = nullptr;
 
+  // --- AVR programmer (FMain_ProgAtmel.cpp): the dialog and the tap that
+  // hands it the boot loader's answers from the receive path ---
+ public slots:
+  void btnPrgAtmelCANClick();
+
+ public:
+  class TfrmProgAtmel* frmProgAtmel() const { return frmProgAtmel_; }
+
+ private:
+  class TfrmProgAtmel* frmProgAtmel_ = nullptr;  // a child of the window
+
   // --- Automation object (FMain_Automation.cpp), served with "/COMON" ---
  public:
   // Registers the object on the session bus; false (reported) when it cannot.

@@ -20,6 +20,7 @@
 #include "serial/PortList.h"
 #include "ui_FMain.h"
 #include "ui_TabSchnittstelle.h"
+#include "prog/ProgAtmel.h"
 #include "window/FMain.h"
 
 namespace {
@@ -113,6 +114,7 @@ void TFrmMain::SetBoxQuietly(QCheckBox* box, bool checked) {
 void TFrmMain::btnOK1Click() {
   Ui::TabSchnittstelle& u = *uiSchnittstelle_;
   activeWorkMode_ = workMode_;
+  ProgrammerActive.store(0);
   const TModeButton mode = SelectedMode();
   // The names decide: a list may show a name that is not among its items.
   const std::string portA = PortNameBelowDev(u.cbxSSA->currentText().trimmed().toStdString());
