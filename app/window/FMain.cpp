@@ -13,6 +13,7 @@
 #include "ui_FMain.h"
 #include "core/SendData.h"
 #include "core/SendSettings.h"
+#include "core/UsbSendHandshake.h"
 #include "serial/InterfacePorts.h"
 #include "serial/SerialSendPort.h"
 #include "window/fSend.h"
@@ -23,6 +24,7 @@
 #include "core/IniFile.h"
 #include "ui_TabDaten.h"
 #include "ui_TabProtokollbegrenzung.h"
+#include "window/CanPageUi.h"
 #include "window/Help.h"
 #include "window/TracePane.h"
 
