@@ -19,6 +19,8 @@
 #include "serial/DemoLink.h"
 #include "core/OnlineLog.h"
 #include "core/RawLog.h"
+#include "core/CanFilter.h"
+#include "core/CanTiming.h"
 #include "core/InterfaceConfig.h"
 #include "core/ReceivePipeline.h"
 #include "core/RunQueue.h"
@@ -42,6 +44,8 @@ class TUsbPage;
 struct TCouplingSettings;
 
 class QAction;
+class QKeyEvent;
+class QListWidgetItem;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -440,6 +444,8 @@ class TFrmMain : public QMainWindow {
   std::unique_ptr<class TSendRoutine> sendRoutine_;
   std::unique_ptr<class TSerialSendPort> sendPortA_;
   std::unique_ptr<class TSerialSendPort> sendPortB_;
+  std::unique_ptr<class TUsbSendDevice> usbSendDevice_;
+  std::unique_ptr<class TUsbHandshakeSend> usbSend_;
   std::unique_ptr<struct TSendSettings> storedSend_;
   class TfrmSend* frmSend_ = nullptr;  // a child of the window
   QAction* popDatenSenden = nullptr;
@@ -493,6 +499,46 @@ class TFrmMain : public QMainWindow {
   void SetupVersionCheck();
   TVersionPrompts versionPrompts_;
   long long installedHelpSize_ = 0;
+
+  // --- CAN page (FMain_Can.cpp, FMain_CanFilter.cpp) and the frequency
+  // panel (FMain_FqMess.cpp) ---
+ public:
+  struct TCanPageUi& CanPage() { return *canUi_; }
+  struct TFqPanelUi& FqPanel() { return *fqUi_; }
+  // One byte into the interface's memory; tests put their own in place.
+  TUsbRamWrite& UsbRamWrite() { return usbWriteRam_; }
+  void CalcgrdCANObj();
+  void btnInitCANClick();
+  bool edCANFilterKeyPress(QKeyEvent* key);  // true: the key was handled
+  void edCANFilterChange();
+  void edCANFilterKeyUp();
+  void lstCANFilterClickCheck(QListWidgetItem* changed);
+  bool lstCANFilterKeyDown(QKeyEvent* key);
+  void lstCANFilterClick();
+  void chkCANFilterClick();
+  void grpFQINClick();
+  void edFQZykChange();
+
+ private:
+  static TUsbRamWrite DefaultUsbWriteRam();
+  void BuildCanPage();
+  void BuildCanFilter();
+  void BuildFqPanel();
+  TCanRegisters CanRegistersFromControls() const;
+  void ApplyCanRegisters(const TCanRegisters& registers);
+  void ShowCanModeControls();
+  std::vector<TCanFilterEntry> CanFilterEntries() const;
+  void FillCanFilterList(const std::vector<TCanFilterEntry>& entries, bool checked);
+  void ApplyCanSettings(const TSettingsValues& values);
+  void StoreCanSettings(TSettingsValues& values) const;
+  void ApplyFqSettings(const struct TFqSettings& fq);
+  void StoreFqSettings(struct TFqSettings& fq) const;
+  void ReadCanOptions(TRxOptions& rx) const;
+  std::unique_ptr<struct TCanPageUi> canUi_;
+  std::unique_ptr<struct TFqPanelUi> fqUi_;
+  TUsbRamWrite usbWriteRam_;
+  bool fillingCanFilter_ = false;
+  bool fqCycleChanging_ = false;
 
   // Last: it goes first, while the pipeline it taps still stands.
   std::shared_ptr<class TWindowAutomation> automation_;

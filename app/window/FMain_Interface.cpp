@@ -148,6 +148,7 @@ void TFrmMain::SetIcon(int picture) {
   SetTabShown(ui_->Page, "tabDaten", !canOrFrequency);
   SetTabShown(ui_->Page, "tabProtokollbegrenzung", !canOrFrequency);
   SetTabShown(ui_->Page, "tabCAN", workMode_ == 440 || workMode_ == 470);
+  ShowCanModeControls();
   const int usbHelp = workMode_ == 430 ? 2140 : workMode_ == 440 ? 2150 : workMode_ == 450 ? 2130 : 2120;
   u.panUSB->setProperty("HelpContext", usbHelp);
   u.grpBaud->setProperty("HelpContext", workMode_ == 440 ? 2150 : workMode_ == 450 ? 2130 : 0);

@@ -39,6 +39,7 @@ void TFrmMain::PublishRxOptions() {
   ReadDataOptions(rx);
   ReadLogOptions(rx);
   ReadPlugInOptions(rx);
+  ReadCanOptions(rx);
   pipeline_.SetOptions(rx);
 }
 

@@ -58,8 +58,9 @@ void TFrmMain::BuildPages() {
   ed1 = uiTamarik_->ed1;
 
   BuildInterfacePage();
+  BuildFqPanel();
   BuildEmptyPage("tabUSB", QStringLiteral("USB-Test"), 1170, 0, 2);
-  BuildEmptyPage("tabCAN", QStringLiteral("CAN-Bus"), 1313, 2151, 3);
+  BuildCanPage();
   BuildDataPages();
 
   auto* zeit = new QWidget(page);

@@ -12,8 +12,10 @@
 #include "core/Settings.h"
 #include "core/Startup.h"
 #include "core/TextIds.h"
+#include "core/UsbSendHandshake.h"
 #include "serial/InterfacePorts.h"
 #include "serial/SerialSendPort.h"
+#include "UsbSendDevice.h"
 #include "ui_TabSchnittstelle.h"
 #include "window/Captions.h"
 #include "window/FMain.h"
@@ -25,6 +27,11 @@ void TFrmMain::SetupSend() {
   sendPortA_ = std::make_unique<TSerialSendPort>(ports_->PortA());
   sendPortB_ = std::make_unique<TSerialSendPort>(ports_->PortB());
   sendRoutine_->SetPorts(sendPortA_.get(), sendPortB_.get());
+  // The USB modes send through the program's one access layer; the receive
+  // thread's device-access bracket joins when that thread exists.
+  usbSendDevice_ = std::make_unique<TEzUsbSendDevice>(EzUsb());
+  usbSend_ = std::make_unique<TUsbHandshakeSend>(*usbSendDevice_);
+  sendRoutine_->SetUsb(usbSend_.get());
   // The status line is queued in order with the received text, from any thread.
   sendRoutine_->SetEcho([this](const std::string& text) { ShowSentData(text); });
   storedSend_ = std::make_unique<TSendSettings>();

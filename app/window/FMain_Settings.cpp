@@ -51,6 +51,7 @@ void TFrmMain::ApplySettings() {
   sdlgFileName_ = QString::fromStdString(f.SDlg_FileName);
   ApplyLogSettings(v);
   ApplyPlugInSettings();
+  ApplyCanSettings(v);
   PublishRxOptions();
 }
 
@@ -80,6 +81,7 @@ void TFrmMain::StoreSettings() {
   StoreDataSettings();
   StoreLogSettings(v);
   StorePlugInSettings();
+  StoreCanSettings(v);
   StoreInterfaceSettings();
 }
 

@@ -20,7 +20,7 @@ void TFrmMain::showEvent(QShowEvent* event) {
 void TFrmMain::Timer1Timer() {
   if (delayedShutdown_.Tick(AppClosing.load(), std::chrono::steady_clock::now())) QApplication::quit();
   const TSoundTick tick = pipeline_.SoundTick(chkSound->isChecked());
-  if (tick.Beep) QApplication::beep();
+  if (tick.Beep || pipeline_.TakeCanBeeps() > 0) QApplication::beep();
   if (tick.SwitchSoundOff) chkSound->setChecked(false);
   PeriodicDateEntry();
   // The logging window opens and closes with the received start and stop characters.
