@@ -62,6 +62,9 @@ void TFrmMain::BuildCanPage() {
   connect(c.edCANBTR1, &QLineEdit::textChanged, this, &TFrmMain::CalcgrdCANObj);
   connect(c.rgrpCANQuarz, &TRadioGroup::Clicked, this, &TFrmMain::CalcgrdCANObj);
   connect(c.btnInitCAN, &QPushButton::clicked, this, &TFrmMain::btnInitCANClick);
+  // The programmer is a service tool.
+  c.btnPrgAtmelCAN->setVisible(ServiceMode.load());
+  connect(c.btnPrgAtmelCAN, &QPushButton::clicked, this, &TFrmMain::btnPrgAtmelCANClick);
   ApplyCanRegisters(TCanRegisters{});
   BuildCanFilter();
   // The lost-frame beep follows the page shown.

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -17,6 +18,7 @@
 
 #include "EZUSB.h"
 #include "FirmwareLoad.h"
+#include "core/AppFlags.h"
 #include "core/SendText.h"
 #include "core/TextIds.h"
 #include "window/Captions.h"
@@ -73,6 +75,10 @@ TUsbPage::TUsbPage(QWidget* page, TEzUsb& usb, TUsbPageHost host) : QObject(page
   OpenFileDialog = [page](const QString& proposed) {
     const QString filter = GetQText(TextId::FilterHexFormat) + QStringLiteral(" (*.hex);;") +
                            GetQText(TextId::FilterBinaryFile) + QStringLiteral(" (*.bin)");
+    return QFileDialog::getOpenFileName(page, GetQText(TextId::UsbOpenFileTitle), proposed, filter);
+  };
+  OpenIicDialog = [page](const QString& proposed) {
+    const QString filter = GetQText(TextId::FilterIicFormat) + QStringLiteral(" (*.iic)");
     return QFileDialog::getOpenFileName(page, GetQText(TextId::UsbOpenFileTitle), proposed, filter);
   };
   Build(page);
@@ -176,11 +182,12 @@ void TUsbPage::Build(QWidget* page) {
   auto* eeprom = new QHBoxLayout(panUsbEeprom_);
   lbUSBEEStatus_ = AddLabel(panUsbEeprom_, "lbUSBEEStatus", QString());
   eeprom->addWidget(lbUSBEEStatus_);
-  for (const char* name : {"btnUSBLoescheEE", "btnUSBDateiEE"}) {
-    QPushButton* b = AddButton(panUsbEeprom_, name, QLatin1String(name[6] == 'L' ? "EEPROM löschen" : "Datei in EEPROM"));
-    b->setEnabled(false);  // the EEPROM service is not wired yet
-    eeprom->addWidget(b);
-  }
+  auto* erase = AddButton(panUsbEeprom_, "btnUSBLoescheEE", QStringLiteral("EEPROM löschen"));
+  auto* writeFile = AddButton(panUsbEeprom_, "btnUSBDateiEE", QStringLiteral("Datei in EEPROM"));
+  eeprom->addWidget(erase);
+  eeprom->addWidget(writeFile);
+  connect(erase, &QPushButton::clicked, this, &TUsbPage::btnUSBLoescheEEClick);
+  connect(writeFile, &QPushButton::clicked, this, &TUsbPage::btnUSBDateiEEClick);
   panUsbEeprom_->setVisible(false);
   grid->addWidget(panUsbEeprom_, 6, 0, 1, 2);
 
@@ -262,6 +269,41 @@ void TUsbPage::btnUSBSendFileClick() {
   if (lastFile_.isEmpty()) return;  // nothing chosen yet: nothing to send
   loader_->SendFileToDevice(lastFile_.toStdString());
   Check(false);
+}
+
+TEepromService TUsbPage::Eeprom() {
+  TEepromServiceUi ui;
+  ui.StatusLine = [this](std::string_view text) { Status(QString::fromUtf8(text.data(), qsizetype(text.size()))); };
+  ui.Hourglass = [](bool busy) {
+    if (busy)
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+      QApplication::restoreOverrideCursor();
+  };
+  ui.DeviceError = [this] { DeviceError(); };
+  ui.UserAction = [this](std::string_view line) {
+    if (host_.UserAction) host_.UserAction(std::string(line).c_str());
+  };
+  ui.Wait = [](int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms && !AppClosing.load()) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    return !AppClosing.load();
+  };
+  ui.BeginDeviceAccess = host_.BeginDeviceAccess;
+  ui.EndDeviceAccess = host_.EndDeviceAccess;
+  return TEepromService(usb_, std::move(ui));
+}
+
+void TUsbPage::btnUSBLoescheEEClick() { Eeprom().Erase(); }
+
+void TUsbPage::btnUSBDateiEEClick() {
+  const QString proposed =
+      lastIicFile_.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/ProgUSB.iic") : lastIicFile_;
+  const QString chosen = OpenIicDialog ? OpenIicDialog(proposed) : QString();
+  if (chosen.isEmpty()) return;
+  lastIicFile_ = chosen;
+  Eeprom().WriteFile(chosen.toStdString());
 }
 
 void TUsbPage::LoadImage(const char* image) {

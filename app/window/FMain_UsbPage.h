@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "EepromService.h"
 #include "UsbService.h"
 
 class QCheckBox;
@@ -47,8 +48,9 @@ class TUsbPage : public QObject {
   void TimerTick();
   TUsbStepControl& Steps() { return steps_; }
   TUsbTimerDuty& Duty() { return *duty_; }
-  // The open dialog; tests answer it themselves.
+  // The open dialogs; tests answer them themselves.
   std::function<QString(const QString& proposed)> OpenFileDialog;
+  std::function<QString(const QString& proposed)> OpenIicDialog;
 
  public slots:
   void rDevClick();
@@ -62,6 +64,8 @@ class TUsbPage : public QObject {
   void btnUSBVerInfoClick();
   void chkUSBStopClick();
   void btnUSBEinzelClick();
+  void btnUSBLoescheEEClick();
+  void btnUSBDateiEEClick();
   void LoadImage(const char* image);
   // Beep, "… nicht korrekt angeschlossen!", the lamp red.
   void DeviceError();
@@ -71,6 +75,7 @@ class TUsbPage : public QObject {
   QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption);
   void Status(const QString& text) { if (host_.Status) host_.Status(text); }
   bool Check(bool reopen);
+  TEepromService Eeprom();
 
   TEzUsb& usb_;
   TUsbPageHost host_;
@@ -78,6 +83,7 @@ class TUsbPage : public QObject {
   std::unique_ptr<TUsbTimerDuty> duty_;
   std::unique_ptr<TFirmwareLoader> loader_;
   QString lastFile_;
+  QString lastIicFile_;
   bool reading_ = false;
 
   TRadioGroup* rDev_ = nullptr;

@@ -163,3 +163,29 @@ TEST_F(UsbPageTest, AccessDialogWritesTheRuleOrStaysOnItsPage) {
 }
 
 }  // namespace
+
+TEST_F(UsbPageTest, EepromButtonsWriteAFileAndEraseThroughTheServiceProgram) {
+  DetachAllEmulated();
+  chip = AttachEmulated(false, true, false);  // the bare chip, its core free-running
+  TEeprom24C rom{k24C64, 0x51};
+  chip->AttachI2c(&rom);
+  Find<TRadioGroup>("rDev")->Button(udChip)->click();
+  EXPECT_FALSE(Find<QWidget>("panUsbEeprom")->isHidden());
+
+  std::string bytes(300, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + 3);
+  TTempDir::Write(dir.File("box.iic"), bytes);
+  frm->UsbPage()->OpenIicDialog = [&](const QString& proposed) {
+    EXPECT_TRUE(proposed.endsWith("ProgUSB.iic"));
+    return QString::fromStdString(dir.File("box.iic"));
+  };
+  Button("btnUSBDateiEE")->click();
+  EXPECT_EQ(Status(), "Datei ist in EEPROM gespeichert. (300)");
+  EXPECT_EQ(std::string(rom.Contents().begin(), rom.Contents().begin() + 300), bytes);
+  EXPECT_EQ(rom.Contents()[300], 0xFF);
+
+  Button("btnUSBLoescheEE")->click();
+  EXPECT_EQ(Status(), "EEPROM gelöscht.");
+  EXPECT_EQ(rom.Contents()[0], 0xFF);
+  chip->DetachI2c(&rom);
+}
