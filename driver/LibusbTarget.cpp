@@ -42,11 +42,33 @@ class TLibusbTarget : public TUsbTarget {
     transferred = static_cast<size_t>(n);
     return rc == 0;
   }
-  // Isochronous transfers to real chips are not served: nothing in the
-  // program uses them.
-  bool IsoIn(uint8_t, uint8_t*, size_t, size_t& transferred) override {
+  // One packet per call, as the stream thread asks for them; the transfer
+  // runs through libusb's event loop until it has completed or was cancelled.
+  bool IsoIn(uint8_t endpoint, uint8_t* data, size_t length, size_t& transferred) override {
     transferred = 0;
-    return false;
+    std::string error;
+    libusb_context* ctx = Context(error);
+    libusb_transfer* t = ctx ? libusb_alloc_transfer(1) : nullptr;
+    if (t == nullptr) return false;
+    int done = 0;
+    libusb_fill_iso_transfer(
+        t, handle_, endpoint, data, static_cast<int>(length), 1,
+        [](libusb_transfer* x) { *static_cast<int*>(x->user_data) = 1; }, &done, kTimeoutMs);
+    libusb_set_iso_packet_lengths(t, static_cast<unsigned>(length));
+    bool ok = false;
+    if (libusb_submit_transfer(t) == 0) {
+      while (!done) {
+        if (libusb_handle_events_completed(ctx, &done) != 0) {
+          libusb_cancel_transfer(t);
+          while (!done) libusb_handle_events_completed(ctx, &done);
+        }
+      }
+      const libusb_iso_packet_descriptor& p = t->iso_packet_desc[0];
+      ok = t->status == LIBUSB_TRANSFER_COMPLETED && p.status == LIBUSB_TRANSFER_COMPLETED;
+      if (ok) transferred = p.actual_length;
+    }
+    libusb_free_transfer(t);
+    return ok;
   }
   std::vector<uint8_t> DeviceDescriptor() override {
     std::vector<uint8_t> d(18);
