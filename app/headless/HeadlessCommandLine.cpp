@@ -27,8 +27,8 @@ bool ToFlow(const std::string& text, eFlowControl& flow) {
 const char* HeadlessUsage() {
   return "Usage: tamarik [--headless] [--demo [usb]] [--seconds N]\n"
          "               [--mode N] [--port-a NAME] [--port-b NAME] [--baud N] [--flow none|xon|rtscts|dtrdsr] [--send-b]\n"
-         "               [--device NAME] [--usb-emu [N]]
-         "               [--peer HOST] [--tcp-port N]
+         "               [--device NAME] [--usb-emu [N]]\n"
+         "               [--peer HOST] [--tcp-port N]\n"
          "               [/ERRLOG] [/DEBUGMODE] [/TCPOFF] [/COMON] [/?]\n"
          "  -h, --help     print these options and end\n"
          "  --version      print the version and end\n"
