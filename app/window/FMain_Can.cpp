@@ -7,6 +7,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include "core/AppFlags.h"
 #include "core/CanSettings.h"
 #include "core/ErrorLog.h"
 #include "core/ErrorReport.h"
