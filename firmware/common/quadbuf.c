@@ -156,11 +156,15 @@ void qb_poll(void) {
   r = MB_READ_SLOT & 3;
   if (r == ((cur + 1) & 3) && (consumed & (1 << r))) {
     __xdata unsigned char *to = BUF(r);
-    unsigned char i;
+    unsigned char i, skipped = cur;
+    follow_host();
     for (i = 2; i < first + fill; ++i) to[i] = buf[i];
     r = fill;
     begin((cur + 1) & 3);
     fill = r;
+    /* The host went past the emptied buffer without 0x10C naming it past
+       us: it is free, or coming round to it we would wait for each other. */
+    consumed |= 1 << skipped;
     return;
   }
   if (fill && (unsigned char)(tick - start_tick) >= MAX_AGE) {
