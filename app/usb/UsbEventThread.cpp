@@ -123,7 +123,10 @@ int TUSBEventThread::ReadBuffer(uint16_t address) {
   TEzUsb& usb = owner_.usb_;
   int got = usb.UsbReadRamInto(address, 8, buffer_.data(), buffer_.size());
   if (got > 0 && buffer_[1] != readSlot_) usb.UsbWriteRam(kUsbReadSlotAddress, static_cast<uint8_t>(readSlot_));
-  if (got > 0 && buffer_[0] > 5) got = usb.UsbReadRamInto(address, buffer_[0] + 3, buffer_.data(), buffer_.size());
+  // Byte 0 is an old length until the image completes the buffer, which
+  // it may do between two reads: read until what was read covers it.
+  for (int tries = 0; tries < 4 && got > 0 && buffer_[0] > 5 && got < buffer_[0] + 3; ++tries)
+    got = usb.UsbReadRamInto(address, buffer_[0] + 3, buffer_.data(), buffer_.size());
   return got;
 }
 
