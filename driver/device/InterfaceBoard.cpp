@@ -78,7 +78,10 @@ uint64_t TInterfaceBoard::Now() {
 
 uint64_t TInterfaceBoard::SendToInput(int input, uint64_t start, std::span<const uint8_t> bytes, uint32_t baud,
                                       std::span<const uint8_t> errors) {
-  return chip_.WithCore([&](emu8051::TCore8051&) {
+  return chip_.WithCore([&](emu8051::TCore8051& core) {
+    // A start the core has already passed (the caller was held up) is now:
+    // bytes dated back would all arrive at once and overrun the FIFO.
+    start = std::max(start, core.Cycles());
     TUart16550& u = uarts_[static_cast<size_t>(input - 1) & 1];
     const uint64_t frame = static_cast<uint64_t>(u.FrameBits()) * TUart16550::kCoreHz;
     uint64_t end = start;
@@ -123,7 +126,8 @@ void TInterfaceBoard::SetFrequency(int input, double hz) {
 }
 
 uint64_t TInterfaceBoard::SendToMeasuringInput(int input, uint64_t start, std::span<const uint8_t> bytes, uint32_t baud) {
-  return chip_.WithCore([&](emu8051::TCore8051&) {
+  return chip_.WithCore([&](emu8051::TCore8051& core) {
+    start = std::max(start, core.Cycles());
     const int i = input & 3;
     const uint8_t lcr = i >= 2 ? uarts_[static_cast<size_t>(i - 2)].LineControl() : 0x03;
     return AddCharacters(i, start, bytes, baud, lcr);

@@ -32,8 +32,8 @@ class TInterfaceBoard : private TClockedInputs {
   // The chip's cycle count now.
   uint64_t Now();
   // Bytes sent back to back at `baud` in the UART's current frame format,
-  // the first starting at core cycle `start`; returns the cycle at which
-  // the last stop bit ends. `errors[i]` (if given) marks byte i.
+  // the first starting at core cycle `start` (or now, if the core passed
+  // it); returns the cycle at which the last stop bit ends. `errors[i]` (if given) marks byte i.
   uint64_t SendToInput(int input, uint64_t start, std::span<const uint8_t> bytes, uint32_t baud,
                        std::span<const uint8_t> errors = {});
   void SetModemLines(int input, uint64_t at, bool cts, bool dsr, bool ri, bool dcd);
