@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "RecordingSink.h"
+#include "RingTestSupport.h"
 #include "core/AppFlags.h"
 #include "core/DateTime.h"
 #include "core/ReceivePipeline.h"
@@ -50,20 +51,7 @@ class PipelineTest : public ::testing::Test {
   void Apply() { pipeline.SetOptions(options); }
 
   // One delivery holding these records, with their own times.
-  void Deliver(std::initializer_list<TSeriellData> records) {
-    int start = -1;
-    for (const TSeriellData& r : records) {
-      const int index = ring.ClaimSlot();
-      ASSERT_GE(index, 0);
-      if (start < 0) start = index;
-      ring.Slot(index) = r;
-      ring.CommitSlot();
-    }
-    int batchStart = 0;
-    const int count = ring.ReadyBatch(batchStart);
-    pipeline.RxData(ring, batchStart, count);
-    ring.Release(count);
-  }
+  void Deliver(std::initializer_list<TSeriellData> records) { DeliverRecords(pipeline, ring, records); }
 
   TRxOptions options;
   ReceiveRing ring;

@@ -6,6 +6,7 @@
 #include "core/CodePageList.h"
 #include "core/ReceivePipeline.h"
 #include "core/ReceiveRing.h"
+#include "core/RingTestSupport.h"
 #include "core/RecordingSink.h"
 #include "core/Settings.h"
 #include "core/StoredRxOptions.h"
@@ -16,10 +17,7 @@
 namespace {
 
 void DeliverFrame(TReceivePipeline& pipeline, ReceiveRing& ring, int seq, std::uint32_t ident) {
-  const int index = ring.ClaimSlot();
-  ASSERT_GE(index, 0);
-  TSeriellData& r = ring.Slot(index);
-  r = TSeriellData{};
+  TSeriellData r;
   r.RecType = rtCAN;
   r.Dir = dirUSBCAN1;
   r.Ready = 1;
@@ -28,11 +26,7 @@ void DeliverFrame(TReceivePipeline& pipeline, ReceiveRing& ring, int seq, std::u
   r.Signals = msID11;
   r.Count = 1;
   r.Data[0] = 0x42;
-  ring.CommitSlot();
-  int start = 0;
-  const int count = ring.ReadyBatch(start);
-  pipeline.RxData(ring, start, count);
-  ring.Release(count);
+  DeliverRecords(pipeline, ring, {r});
 }
 
 }  // namespace

@@ -10,23 +10,17 @@
 #include "core/TempDir.h"
 #include "headless/HeadlessLogs.h"
 #include "core/ReceiveRing.h"
+#include "core/RingTestSupport.h"
 
 namespace {
 
 void Deliver(TReceivePipeline& pipeline, ReceiveRing& ring, std::uint8_t byte, std::uint8_t dir) {
-  const int index = ring.ClaimSlot();
-  ASSERT_GE(index, 0);
-  TSeriellData& r = ring.Slot(index);
-  r = TSeriellData{};
+  TSeriellData r;
   r.Count = 1;
   r.Data[0] = byte;
   r.Dir = dir;
   r.Ready = 1;
-  ring.CommitSlot();
-  int start = 0;
-  const int count = ring.ReadyBatch(start);
-  pipeline.RxData(ring, start, count);
-  ring.Release(count);
+  DeliverRecords(pipeline, ring, {r});
 }
 
 }  // namespace

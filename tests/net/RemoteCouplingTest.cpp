@@ -11,6 +11,7 @@
 #include "net/DynamicaIP.h"
 #include "net/RemoteCoupling.h"
 #include "core/ReceiveRing.h"
+#include "core/RingTestSupport.h"
 #include "NetTestSupport.h"
 #include "core/TempDir.h"
 
@@ -25,15 +26,7 @@ struct TInstance {
   ReceiveRing ring;
   TRemoteCoupling coupling;
 
-  std::vector<TSeriellData> Taken() {
-    std::vector<TSeriellData> out;
-    int start = 0;
-    while (const int n = ring.ReadyBatch(start)) {
-      for (int i = 0; i < n; ++i) out.push_back(ring.Slot(start + i));
-      ring.Release(n);
-    }
-    return out;
-  }
+  std::vector<TSeriellData> Taken() { return TakeCommittedRecords(ring); }
 };
 
 class RemoteCoupling : public ::testing::Test {

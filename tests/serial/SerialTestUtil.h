@@ -11,6 +11,7 @@
 
 #include "core/ErrorReport.h"
 #include "core/ReceiveRing.h"
+#include "core/RingTestSupport.h"
 
 namespace serial_test {
 
@@ -26,16 +27,7 @@ inline bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds
 }
 
 // Committed records not yet taken, in ring order (no consumer thread running).
-inline std::vector<TSeriellData> TakeRecords(ReceiveRing& ring) {
-  std::vector<TSeriellData> out;
-  for (;;) {
-    int start = 0;
-    const int count = ring.ReadyBatch(start);
-    if (count == 0) return out;
-    for (int i = start; i < start + count; ++i) out.push_back(ring.Slot(i));
-    ring.Release(count);
-  }
-}
+inline std::vector<TSeriellData> TakeRecords(ReceiveRing& ring) { return TakeCommittedRecords(ring); }
 
 // Takes records until at least n have come (or the deadline passed).
 inline std::vector<TSeriellData> TakeRecords(ReceiveRing& ring, std::size_t n, std::chrono::milliseconds limit = 20s) {

@@ -8,6 +8,7 @@
 #include "FirmwareRig.h"
 #include "UsbDecoder.h"
 #include "core/ReceiveRing.h"
+#include "core/RingTestSupport.h"
 
 using tamarikusb::TCanFrame;
 
@@ -141,12 +142,8 @@ TEST_F(CanTest, TheHostsDecoderTurnsTheImagesRecordsIntoFrames) {
   ReceiveRing ring;
   for (const auto& b : rig_.buffers) DecodeCanBuffer(b, 45000.5, ring);
   std::vector<TSeriellData> frames;
-  int start = 0;
-  while (const int n = ring.ReadyBatch(start)) {
-    for (int i = 0; i < n; ++i)
-      if (ring.Slot(start + i).LineFlags == 0) frames.push_back(ring.Slot(start + i));
-    ring.Release(n);
-  }
+  for (const TSeriellData& r : TakeCommittedRecords(ring))
+    if (r.LineFlags == 0) frames.push_back(r);
   ASSERT_EQ(frames.size(), 3u);
   EXPECT_EQ(frames[0].Ident, 0x123);
   EXPECT_EQ(frames[0].Signals, msID11);

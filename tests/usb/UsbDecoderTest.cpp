@@ -5,6 +5,7 @@
 
 #include "UsbDecoder.h"
 #include "core/ReceiveRing.h"
+#include "core/RingTestSupport.h"
 
 namespace {
 
@@ -25,15 +26,7 @@ class UsbDecoderTest : public ::testing::Test {
     DecodeUsbBuffer(buffer, slot, base, type, state, load, ring);
   }
   // Committed records handed out so far (the consumer's view).
-  std::vector<TSeriellData> Take() {
-    std::vector<TSeriellData> out;
-    int start = 0;
-    while (const int n = ring.ReadyBatch(start)) {
-      for (int i = 0; i < n; ++i) out.push_back(ring.Slot(start + i));
-      ring.Release(n);
-    }
-    return out;
-  }
+  std::vector<TSeriellData> Take() { return TakeCommittedRecords(ring); }
   bool SlotHeldBack() const { return ring.ClaimIndex() != ring.CommitCount(); }
 
   ReceiveRing ring;
