@@ -2,22 +2,14 @@
 // something, plus the hand-made seeds, must pass without a crash.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <vector>
-
 #include "TamarikUsb.h"
+#include "fuzz/CorpusReplay.h"
 #include "fuzz/IoctlFuzz.h"
 
 TEST(IoctlCorpus, ReplaysWithoutFault) {
-  int files = 0;
-  for (const auto& e : std::filesystem::directory_iterator(TAMARIK_IOCTL_CORPUS)) {
-    std::ifstream in(e.path(), std::ios::binary);
-    const std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    FuzzIoctl(data.data(), data.size());
-    ++files;
-  }
+  const int files = ReplayCorpus(TAMARIK_IOCTL_CORPUS, [](const std::vector<std::uint8_t>& bytes, const auto&) {
+    FuzzIoctl(bytes.data(), bytes.size());
+  });
   EXPECT_GT(files, 0);
   tamarikusb::DetachAllEmulated();
 }

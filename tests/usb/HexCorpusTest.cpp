@@ -2,20 +2,12 @@
 // found something, plus the hand-made seeds, must keep the reader's promises.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <vector>
-
+#include "fuzz/CorpusReplay.h"
 #include "fuzz/FuzzIntelHexInput.h"
 
 TEST(HexCorpus, ReplaysWithoutFault) {
-  int files = 0;
-  for (const auto& e : std::filesystem::directory_iterator(TAMARIK_HEX_CORPUS)) {
-    std::ifstream in(e.path(), std::ios::binary);
-    const std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    FuzzIntelHexInput(data.data(), data.size());
-    ++files;
-  }
+  const int files = ReplayCorpus(TAMARIK_HEX_CORPUS, [](const std::vector<std::uint8_t>& bytes, const auto&) {
+    FuzzIntelHexInput(bytes.data(), bytes.size());
+  });
   EXPECT_GE(files, 7);
 }
