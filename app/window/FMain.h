@@ -477,7 +477,8 @@ class TFrmMain : public QMainWindow {
   void SetupAutomation();
   void AutomationActiveChanged(bool active);
   QLabel* stOLE_ = nullptr;
-  // --- USB interface (FMain_Usb.cpp; the page in FMain_UsbPage.cpp) ---
+  // --- USB interface (FMain_Usb.cpp; the page in FMain_UsbPage.cpp, mode G
+  // in FMain_UsbStart.cpp, the USB demo in FMain_Demo.cpp) ---
  public:
   TUsbPage* UsbPage() const { return usbPage_.get(); }
   TUSBTamarik& UsbMonitor() { return *usbMonitor_; }
