@@ -10,6 +10,7 @@
 #include "core/RunQueue.h"
 #include "core/TraceStatusLines.h"
 #include "UsbStart.h"
+#include "core/CanSettings.h"
 #include "headless/AnsiTerminal.h"
 #include "headless/HeadlessLogs.h"
 #include "net/RemoteCoupling.h"
@@ -52,6 +53,10 @@ struct THeadlessOptions {
   THeadlessSendOptions Send;
   int SendInput = 0;  // the descriptor typed lines come from; -1: none
   bool ComOn = false;  // "/COMON": the automation object on the session bus
+  // The CAN page's registers and the frequency panel as stored: the USB
+  // start configures the CAN and frequency images from them.
+  TCanSettings Can;
+  TFqSettings Fq;
 };
 
 class TStartup;

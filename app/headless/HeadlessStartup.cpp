@@ -96,6 +96,8 @@ int RunHeadless(const std::vector<std::string>& args, const THeadlessOptions& co
       options.Send.AddLF = form.chkLFAdd_Checked;
     }
     options.ComOn = startup.Startup().CommandLine().ComOn;
+    options.Can = values.Can;
+    options.Fq = values.Fq;
     THeadlessApp app(options);
     app.StartLogsFromSettings(values);
     app.StartPlugInFromSettings(ReadPlugInSettings(*startup.Startup().Settings().Ini()));

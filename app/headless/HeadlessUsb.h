@@ -5,26 +5,22 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
+#include "UsbDemoBox.h"
 #include "UsbStart.h"
 
 class ReceiveRing;
-class TDemoSource;
 class TEzUsb;
 class TFirmwareLoader;
 class TUSBTamarik;
 class TUsbWatch;
-namespace tamarikusb {
-class TEzUsbDevice;
-class TInterfaceBoard;
-}  // namespace tamarikusb
 
 class THeadlessUsb {
  public:
-  static constexpr uint32_t kDemoBaud = 115200;
+  static constexpr uint32_t kDemoBaud = TUsbDemoBox::kBaud;
 
   explicit THeadlessUsb(ReceiveRing& ring);
   ~THeadlessUsb();
@@ -34,8 +30,10 @@ class THeadlessUsb {
   // Opens deviceName (empty: "\\.\tamarik-0" and the numbers after it) and
   // runs the USB start; false with the failure reported.
   bool Start(const TUsbStartRequest& request, const std::string& deviceName);
-  // An emulated box on our V24 image, both inputs at 115200 Bd, fed by the
-  // demo's conversation (the PC on input 1, the controller on input 2).
+  // The CAN image's controller set-up and the frequency image's input and
+  // cycle, run by every start (also the one after a replug).
+  void SetImageSetup(std::function<bool()> configureCan, std::function<bool()> startMeasurement);
+  // The emulated demo box (TUsbDemoBox) on this monitor.
   bool StartDemo(int pauseMs = 250);
   // Once a second: finds a box that was unplugged again and restarts it.
   void Tick();
@@ -45,17 +43,13 @@ class THeadlessUsb {
   TUSBTamarik& Monitor() { return *monitor_; }
 
  private:
-  void FeedDemo(bool fromSps, const std::string& bytes);
-
   TEzUsb& usb_;
   ReceiveRing& ring_;
   TUsbStartRequest request_;
+  std::function<bool()> configureCan_, startMeasurement_;
+  TUsbStartUi StartUi() const;
   std::unique_ptr<TUSBTamarik> monitor_;
   std::unique_ptr<TFirmwareLoader> loader_;
   std::unique_ptr<TUsbWatch> watch_;
-  std::shared_ptr<tamarikusb::TEzUsbDevice> chip_;
-  std::unique_ptr<tamarikusb::TInterfaceBoard> board_;
-  std::unique_ptr<TDemoSource> source_;
-  std::mutex feedLock_;
-  uint64_t feedEnd_[2] = {};
+  std::unique_ptr<TUsbDemoBox> demo_;
 };

@@ -1,6 +1,9 @@
 // The terminal front end in the USB modes: the box (or the emulated one of
 // the demo) reaches the same ring and pipeline as the serial ports.
+#include "EZUSB.h"
+#include "core/CanTiming.h"
 #include "core/ErrorReport.h"
+#include "core/Measurement.h"
 #include "core/InterfaceConfig.h"
 #include "headless/HeadlessApp.h"
 #include "headless/HeadlessUsb.h"
@@ -8,6 +11,26 @@
 bool THeadlessApp::StartUsb(const TUsbStartRequest& request) {
   usb_ = std::make_unique<THeadlessUsb>(consumer_.Ring());
   usbBaud_ = request.Input1.Baud;
+  // No page to show: the stored CAN registers and frequency panel set the
+  // images up, as the window's pages would.
+  const int mode = request.WorkMode;
+  const TCanRegisters can = options_.Can.Registers;
+  const TFqSettings fq = options_.Fq;
+  auto write = [](uint16_t address, uint8_t value) { return EzUsb().UsbWriteRam(address, value); };
+  usb_->SetImageSetup(
+      [can, mode, write] {
+        try {
+          InitCanController(can, mode, write);
+          return true;
+        } catch (const std::exception& e) {
+          ReportError("1.8", e);
+          return false;
+        }
+      },
+      [fq, write] {
+        return write(0x101, FqInputCode(fq.grpFQIN_ItemIndex)) &&
+               write(0x102, static_cast<uint8_t>(FqCycle(fq.edFQZyk_Text)));
+      });
   if (!usb_->Start(request, options_.UsbDevice)) return false;
   TRxOptions rx = pipeline_.Options();
   rx.WorkMode = request.WorkMode;
@@ -19,11 +42,6 @@ bool THeadlessApp::StartUsb(const TUsbStartRequest& request) {
 
 bool THeadlessApp::StartUsbFromOptions() {
   const int mode = options_.WorkMode;
-  if (UsbImageFor(mode, false).FirmwareType > 1) {
-    // CAN and the measurements need their own pages' settings first.
-    ReportError("1.7", "Mode " + std::to_string(mode) + " is not available in the terminal yet");
-    return false;
-  }
   TUsbStartRequest request;
   request.WorkMode = mode;
   request.Input1.Baud = request.Input2.Baud = static_cast<uint32_t>(options_.Baudrate);

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <atomic>
 #include <functional>
 #include <string>
 
@@ -62,15 +61,6 @@ class TUsbTimerDuty {
   TUsbTimerHooks hooks_;
   TUsbLamp lamp_ = TUsbLamp::ButtonFace;
   unsigned ticks_ = 0;
-};
-
-// Single-buffer mode: the receive thread takes one buffer per step while
-// `StepMode` is set, each step allowed by the page's button.
-struct TUsbStepControl {
-  std::atomic<bool> StepMode{false};
-  std::atomic<bool> StepAllowed{false};
-  // The receive thread asks before each buffer.
-  bool MayTakeBuffer() { return !StepMode || StepAllowed.exchange(false); }
 };
 
 // A configured interface (one whose EEPROM gave it our identifiers) answers

@@ -5,6 +5,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 
+#include "UsbDemoBox.h"
 #include "core/AppFlags.h"
 #include "core/Shutdown.h"
 #include "core/Startup.h"
@@ -28,6 +29,7 @@
 #include "window/Help.h"
 #include "window/TracePane.h"
 #include "window/FMain_UsbPage.h"
+#include "USB.h"
 
 TFrmMain::TFrmMain(QWidget* parent, TStartup* startup)
     : QMainWindow(parent),

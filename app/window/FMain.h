@@ -41,6 +41,7 @@ class TabProtokollbegrenzung;
 class TInterfacePorts;
 class TRemoteCoupling;
 class TUsbPage;
+class TUSBTamarik;
 struct TCouplingSettings;
 
 class QAction;
@@ -73,6 +74,9 @@ class TFrmMain : public QMainWindow {
   void DrainRuns();
   // The built-in demo: a simulated PC and controller on the serial path.
   void StartDemo();
+  // The same conversation through an emulated USB box on its V24 image.
+  void StartUsbDemo();
+  bool UsbDemoRunning() const { return usbDemo_ != nullptr; }
 
   // The receive handler reads this snapshot of the controls; every handler of
   // a control it reads calls this.
@@ -354,6 +358,7 @@ class TFrmMain : public QMainWindow {
   void ColourLineGroups(bool red);
   void StopDemo();
   void ShowDemoInterface();
+  void ShowUsbDemoInterface();
   static void KeepStoredInterface(TFrmMainSettings& f, const TFrmMainSettings& stored, TPortABSettings& ports,
                                   const TPortABSettings& storedPorts);
   TModeButton SelectedMode() const;
@@ -472,15 +477,26 @@ class TFrmMain : public QMainWindow {
   void SetupAutomation();
   void AutomationActiveChanged(bool active);
   QLabel* stOLE_ = nullptr;
-  // --- USB interface (FMain_Usb.cpp; the page in FMain_UsbPage.cpp) ---
+  // --- USB interface (FMain_Usb.cpp; the page in FMain_UsbPage.cpp, mode G
+  // in FMain_UsbStart.cpp, the USB demo in FMain_Demo.cpp) ---
  public:
   TUsbPage* UsbPage() const { return usbPage_.get(); }
+  TUSBTamarik& UsbMonitor() { return *usbMonitor_; }
   // A box on USB this program may not open: the dialog offers the udev rule.
   void UsbAccessCheck();
 
  private:
   void SetupUsb();
   void UsbTimerTick();
+  // Switches the monitor off and lets the device go (closing, another mode).
+  void StopUsbMonitor();
+  // Mode G applied: the USB start on the window's monitor (FMain_UsbStart.cpp).
+  void StartUsbMode();
+  struct TUsbStartUi UsbStartUi();
+  // The demo's box goes after the monitor that reads it.
+  std::unique_ptr<class TUsbDemoBox> usbDemo_;
+  // After the consumer: its thread ends before the ring it writes into.
+  std::unique_ptr<TUSBTamarik> usbMonitor_;
   std::unique_ptr<TUsbPage> usbPage_;
 
   // --- Version check (FMain_Version.cpp) ---

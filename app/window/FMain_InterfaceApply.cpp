@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <utility>
 
+#include "UsbDemoBox.h"
 #include "core/ErrorLog.h"
 #include "core/ErrorReport.h"
 #include "core/Language.h"
@@ -94,9 +95,14 @@ void TFrmMain::ReportOpenFailure(const std::string& port) {
 }
 
 void TFrmMain::StopDemo() {
-  if (!demo_) return;
-  demo_->Stop();
+  if (!demo_ && !usbDemo_) return;
+  if (demo_) demo_->Stop();
   demo_.reset();
+  if (usbDemo_) {
+    usbDemo_->StopConversation();
+    StopUsbMonitor();
+    usbDemo_.reset();
+  }
   // Its pseudo-terminals are gone: unless the user chose other ports, the
   // page shows the stored interface again.
   if (std::exchange(demoOnPage_, false) && !applyPending_) ApplyInterfaceSettings();
@@ -133,8 +139,10 @@ void TFrmMain::btnOK1Click() {
   }
   const bool disconnect = u.btnOK1->property("tag").toInt() == TextId::btnOK1Trennen && u.btnOK1->isEnabled();
   // Mode F with "chkIPSend" takes its data from the coupled instance, not from a port.
-  const bool serial = mode != mbG && !(mode == mbF && chkIPSend_);
-  if (!disconnect && serial && u.spBaud->isChecked()) {
+  const bool coupled = mode == mbF && chkIPSend_;
+  const bool serial = mode != mbG && !coupled;
+  // The USB inputs take their rates and formats from the same records.
+  if (!disconnect && !coupled && u.spBaud->isChecked()) {
     portAB_.PortASettings = ControlsRecord();
     portAB_.PortBSettings = portAB_.PortASettings;
   }
@@ -160,6 +168,7 @@ void TFrmMain::btnOK1Click() {
   // Real settings take over from the demo.
   StopDemo();
   ports_->CloseAll();
+  StopUsbMonitor();
   if (disconnect) {
     btnOK1Enabled(true);
     PublishRxOptions();
@@ -173,8 +182,10 @@ void TFrmMain::btnOK1Click() {
       PublishRxOptions();
       return;
     }
-    ShowInterfaceMessage(Text(TextId::MsgModeNotAvailable), false);
+    LogUserAction("UserAction: Open USB-Port.");
+    btnOK1Enabled(false);
     PublishRxOptions();
+    StartUsbMode();
     return;
   }
   LogUserAction("UserAction: Open COM-Ports.");

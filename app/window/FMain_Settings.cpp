@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QScreen>
 
+#include "UsbDemoBox.h"
 #include "core/AppFlags.h"
 #include "core/Shutdown.h"
 #include "core/Startup.h"
@@ -118,6 +119,8 @@ void TFrmMain::FormClose() {
   }
   StopSending();
   ports_->CloseAll();
+  if (usbDemo_) usbDemo_->StopConversation();
+  StopUsbMonitor();
   StopTcp();
   if (startup_ == nullptr) {
     CloseLogs();

@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include "EZUSB.h"
+#include "USB.h"
 #include "UsbAccessCheck.h"
 #include "UsbService.h"
 #include "core/ErrorLog.h"
@@ -37,18 +38,27 @@ void TFrmMain::SetupUsb() {
     const char* colour = lamp == TUsbLamp::Red ? "red" : lamp == TUsbLamp::Green ? "lime" : lamp == TUsbLamp::Yellow ? "yellow" : nullptr;
     u.shUSBOK->setStyleSheet(colour ? QStringLiteral("background-color: %1;").arg(QLatin1String(colour)) : QString());
   };
-  // The USB monitor is not part of this window yet: it never runs.
-  host.MonitorActive = [] { return false; };
   host.UsbModeChosen = [&u] { return u.rgrpG->isChecked(); };
   host.OkEnabled = [&u] { return u.btnOK1->isEnabled(); };
   host.EnableOk = [this] { btnOK1Enabled(true); };
   host.RunOk = [this] { btnOK1Click(); };
   host.AccessCheck = [this] { UsbAccessCheck(); };
   QWidget* page = ui_->Page->findChild<QWidget*>(QStringLiteral("tabUSB"));
-  usbPage_ = std::make_unique<TUsbPage>(page, EzUsb(), std::move(host));
+  // The one receive thread on the box writes into the window's ring, as the
+  // serial ports do.
+  usbMonitor_ = std::make_unique<TUSBTamarik>(EzUsb(), Ring());
+  usbPage_ = std::make_unique<TUsbPage>(page, EzUsb(), *usbMonitor_, std::move(host));
+  connect(this, &TFrmMain::LanguageSwitched, usbPage_.get(), &TUsbPage::LanguageSwitched);
   connect(u.rgrpG, &QRadioButton::toggled, this, [this](bool on) {
     if (on && !LanguageSwitching) UsbAccessCheck();
   });
+}
+
+void TFrmMain::StopUsbMonitor() {
+  if (!usbMonitor_) return;
+  usbMonitor_->SetActive(false);
+  // Closed once the request under way has finished.
+  EzUsb().UsbClose();
 }
 
 void TFrmMain::UsbTimerTick() {

@@ -18,6 +18,7 @@
 
 #include "EZUSB.h"
 #include "FirmwareLoad.h"
+#include "USB.h"
 #include "core/AppFlags.h"
 #include "core/SendText.h"
 #include "core/TextIds.h"
@@ -47,9 +48,10 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text) {
 
 }  // namespace
 
-TUsbPage::TUsbPage(QWidget* page, TEzUsb& usb, TUsbPageHost host) : QObject(page), usb_(usb), host_(std::move(host)) {
+TUsbPage::TUsbPage(QWidget* page, TEzUsb& usb, TUSBTamarik& monitor, TUsbPageHost host)
+    : QObject(page), usb_(usb), monitor_(monitor), host_(std::move(host)) {
   TUsbTimerHooks hooks;
-  hooks.MonitorActive = host_.MonitorActive;
+  hooks.MonitorActive = [this] { return monitor_.Active(); };
   hooks.UsbModeChosen = host_.UsbModeChosen;
   hooks.OkEnabled = host_.OkEnabled;
   hooks.EnableOk = host_.EnableOk;
@@ -102,7 +104,7 @@ void TUsbPage::Build(QWidget* page) {
   rDev_->setProperty("tag", TextId::rDev);
   rDev_->setTitle(GetQText(TextId::rDev));
   rDev_->SetColumns(2);
-  rDev_->SetItems({GetQText(1181), GetQText(1182), GetQText(1183), GetQText(1184)});
+  for (int item = 1; item <= 4; ++item) rDev_->AddItem(GetQText(TextId::rDev + item));
   rDev_->SetItemIndex(udFirst);
   edDev_ = AddEdit(content, "edDev", 40);
   edDev_->setReadOnly(true);
@@ -226,7 +228,8 @@ void TUsbPage::rDevClick() {
   panUsbEeprom_->setVisible(item == udChip);
   if (item == udChip) {
     if (!usb_.UsbReopen() && host_.AccessCheck) host_.AccessCheck();
-    lbUSBEEStatus_->setText(GetQText(ConfigEepromFound() ? TextId::EepromFound : TextId::EepromNotFound));
+    eepromStatus_ = ConfigEepromFound() ? TextId::EepromFound : TextId::EepromNotFound;
+    ShowEepromStatus();
   }
   const QString shown = item == udFree ? edDev_->text() : rDev_->Item(item);
   Status(GetQText(TextId::StatusDeviceName) + QLatin1Char(' ') + shown);
@@ -290,8 +293,8 @@ TEepromService TUsbPage::Eeprom() {
     while (clock.elapsed() < ms && !AppClosing.load()) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
     return !AppClosing.load();
   };
-  ui.BeginDeviceAccess = host_.BeginDeviceAccess;
-  ui.EndDeviceAccess = host_.EndDeviceAccess;
+  ui.BeginDeviceAccess = [this] { monitor_.BeginDeviceAccess(); };
+  ui.EndDeviceAccess = [this] { monitor_.EndDeviceAccess(); };
   return TEepromService(usb_, std::move(ui));
 }
 
@@ -320,10 +323,10 @@ void TUsbPage::btnUSBSendByteClick() {
     Status(GetQText(TextId::MsgHexConversion));
     return;
   }
-  if (host_.BeginDeviceAccess) host_.BeginDeviceAccess();
+  monitor_.BeginDeviceAccess();
   if (!usb_.UsbWriteRam(static_cast<uint16_t>(address), static_cast<uint8_t>(value & 0xFF)))
     Status(GetQText(TextId::MsgUsbSendFailed));
-  if (host_.EndDeviceAccess) host_.EndDeviceAccess();
+  monitor_.EndDeviceAccess();
 }
 
 void TUsbPage::btnUSBReadBytesClick() {
@@ -339,7 +342,7 @@ void TUsbPage::btnUSBReadBytesClick() {
   }
   reading_ = true;
   THourglass busy;
-  if (host_.BeginDeviceAccess) host_.BeginDeviceAccess();
+  monitor_.BeginDeviceAccess();
   // One request per byte: a read stops at 8 KiB so the window never stalls for minutes.
   const TMemoryRead r = ReadMemoryBytes(usb_, static_cast<uint16_t>(address), static_cast<int>(std::min<uint32_t>(count, 0x1FFF)));
   if (!r.Ok) {
@@ -348,7 +351,7 @@ void TUsbPage::btnUSBReadBytesClick() {
   }
   edUSBRead_->setText(QString::fromStdString(r.Text));
   Check(false);
-  if (host_.EndDeviceAccess) host_.EndDeviceAccess();
+  monitor_.EndDeviceAccess();
   reading_ = false;
 }
 
@@ -364,16 +367,26 @@ void TUsbPage::btnUSBVerInfoClick() {
 }
 
 void TUsbPage::chkUSBStopClick() {
-  steps_.StepMode = chkUSBStop_->isChecked();
+  monitor_.StepMode = chkUSBStop_->isChecked();
   btnUSBEinzel_->setEnabled(chkUSBStop_->isChecked());
 }
 
-void TUsbPage::btnUSBEinzelClick() { steps_.StepAllowed = true; }
+void TUsbPage::btnUSBEinzelClick() { monitor_.StepAllowed = true; }
+
+void TUsbPage::ShowEepromStatus() {
+  lbUSBEEStatus_->setText(eepromStatus_ ? GetQText(eepromStatus_) : QString());
+}
+
+void TUsbPage::LanguageSwitched() {
+  // The tagged captions follow with the rest of the window; the EEPROM
+  // state is a text of its own, and the device list's items are the group's.
+  ShowEepromStatus();
+  for (int item = 0; item < rDev_->Count(); ++item) rDev_->SetItemText(item, GetQText(TextId::rDev + 1 + item));
+}
 
 void TUsbPage::TimerTick() {
   if (chkUSBAutoRead_->isChecked()) btnUSBReadBytesClick();
   duty_->Tick();
-  lbUSBBuffLast_->setText(QString::number(host_.Load ? host_.Load() : 0) + QStringLiteral(" %"));
-  const int passes = host_.PassesPerSecond ? host_.PassesPerSecond() : -1;
-  lbUSB_->setText(passes < 0 ? QStringLiteral("-") : QString::number(passes));
+  lbUSBBuffLast_->setText(QString::number(monitor_.Load()) + QStringLiteral(" %"));
+  lbUSB_->setText(QString::fromStdString(monitor_.PassText()));
 }

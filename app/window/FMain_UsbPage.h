@@ -22,32 +22,32 @@ class QWidget;
 class TEzUsb;
 class TRadioGroup;
 class TFirmwareLoader;
+class TUSBTamarik;
 
 struct TUsbPageHost {
   std::function<void(const QString&)> Status;       // the status bar
   std::function<void(const char*)> UserAction;      // "UserAction: …" when logged
   std::function<void(TUsbLamp)> Lamp;               // shUSBOK
-  std::function<bool()> MonitorActive;              // the USB monitor runs
   std::function<bool()> UsbModeChosen;              // rgrpG
   std::function<bool()> OkEnabled;
   std::function<void()> EnableOk;
   std::function<void()> RunOk;
-  std::function<void()> BeginDeviceAccess, EndDeviceAccess;
-  std::function<int()> Load;                        // buffer load in %
-  std::function<int()> PassesPerSecond;             // -1 while idle
   std::function<void()> AccessCheck;                // the box may be present but refused
 };
 
 class TUsbPage : public QObject {
   Q_OBJECT
  public:
-  // Fills `page` (the empty tabUSB with its close and help buttons).
-  TUsbPage(QWidget* page, TEzUsb& usb, TUsbPageHost host);
+  // Fills `page` (the empty tabUSB with its close and help buttons). The
+  // monitor is the window's one receive thread on the box: its load, pass
+  // count and single-buffer stepping are shown and driven here.
+  TUsbPage(QWidget* page, TEzUsb& usb, TUSBTamarik& monitor, TUsbPageHost host);
   ~TUsbPage() override;
 
   void TimerTick();
-  TUsbStepControl& Steps() { return steps_; }
   TUsbTimerDuty& Duty() { return *duty_; }
+  // The page's loader, so the USB start shows its messages the same way.
+  TFirmwareLoader& Loader() { return *loader_; }
   // The open dialogs; tests answer them themselves.
   std::function<QString(const QString& proposed)> OpenFileDialog;
   std::function<QString(const QString& proposed)> OpenIicDialog;
@@ -67,6 +67,8 @@ class TUsbPage : public QObject {
   void btnUSBLoescheEEClick();
   void btnUSBDateiEEClick();
   void LoadImage(const char* image);
+  // Texts the window's language switch does not reach by their tags.
+  void LanguageSwitched();
   // Beep, "… nicht korrekt angeschlossen!", the lamp red.
   void DeviceError();
 
@@ -75,11 +77,12 @@ class TUsbPage : public QObject {
   QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption);
   void Status(const QString& text) { if (host_.Status) host_.Status(text); }
   bool Check(bool reopen);
+  void ShowEepromStatus();
   TEepromService Eeprom();
 
   TEzUsb& usb_;
+  TUSBTamarik& monitor_;
   TUsbPageHost host_;
-  TUsbStepControl steps_;
   std::unique_ptr<TUsbTimerDuty> duty_;
   std::unique_ptr<TFirmwareLoader> loader_;
   QString lastFile_;
@@ -94,4 +97,5 @@ class TUsbPage : public QObject {
   QLineEdit *edUSBAdr_ = nullptr, *edUSBByte_ = nullptr, *edUSBRAdr_ = nullptr, *edUSBRBytes_ = nullptr,
             *edUSBRead_ = nullptr;
   QWidget* panUsbEeprom_ = nullptr;
+  int eepromStatus_ = 0;  // the text id lbUSBEEStatus shows, 0 for none
 };

@@ -17,7 +17,7 @@ std::atomic<bool> stopAsked{false};
 void OnStopSignal(int) { stopAsked.store(true); }
 }  // namespace
 
-int RunWindow(int argc, char** argv, bool demo) {
+int RunWindow(int argc, char** argv, bool demo, bool demoUsb) {
   TApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tamarik"));
   // The settings file of the start directory is read before any control exists.
@@ -28,7 +28,10 @@ int RunWindow(int argc, char** argv, bool demo) {
   // also brings the trace settings that make it readable.
   if (firstStart) ApplyDemoPresets(startup.Settings().Values(), startup.Settings().CodePages());
   TFrmMain window(nullptr, &startup);
-  if (demo || firstStart) window.StartDemo();
+  if (demoUsb)
+    window.StartUsbDemo();
+  else if (demo || firstStart)
+    window.StartDemo();
   window.show();
   if (startup.CommandLine().ShowAbout) window.ShowAbout();
   // SIGINT/SIGTERM close the window the normal way, so settings and logs

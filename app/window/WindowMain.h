@@ -1,4 +1,5 @@
 #pragma once
 
-// Runs the main window until it is closed; returns the exit status.
-int RunWindow(int argc, char** argv, bool demo);
+// Runs the main window until it is closed; returns the exit status. demoUsb
+// runs the demo through the emulated USB box instead of the pseudo-terminals.
+int RunWindow(int argc, char** argv, bool demo, bool demoUsb = false);

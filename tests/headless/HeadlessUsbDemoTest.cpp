@@ -37,6 +37,18 @@ TEST(HeadlessUsbDemo, AUsbModeWithoutABoxEndsWithTheDeviceError) {
   EXPECT_NE(result.Err.find("USB"), std::string::npos) << result.Err;
 }
 
+TEST(HeadlessUsbDemo, TheFrequencyModeStartsWithTheStoredPanel) {
+  // No page to fill in the terminal: the stored input and cycle set the
+  // image up, and the mode runs instead of being refused.
+  TTempDir work;
+  TTempDir::Write(work.File("Tamarik.ini"), "[USB-FQ]\r\ngrpFQIN_ItemIndex=2\r\nedFQZyk_Text=3\r\n");
+  TProgramRun run(TamarikProgram(), {"--headless", "--usb-emu", "--mode", "430", "--seconds", "1"}, work.Path().string());
+  const TProgramResult result = run.Finish();
+  EXPECT_EQ(result.ExitStatus, 0) << result.Err;
+  EXPECT_EQ(result.Out.rfind("Mode 430: USB \\\\.\\tamarik-0", 0), 0u) << result.Out;
+  EXPECT_EQ(result.Err.find("1.7"), std::string::npos) << result.Err;
+}
+
 TEST(CommandLineUsb, UsbModesAndTheDemoChooseTheirSource) {
   auto parse = [](std::vector<std::string> args) { return ParseHeadlessCommandLine(args, false); };
   const auto demo = parse({"--demo", "usb", "--seconds", "3"});

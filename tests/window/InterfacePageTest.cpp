@@ -120,13 +120,14 @@ TEST_F(InterfacePageTest, PortBFailingInModeEKeepsTheButtonOnApply) {
       << frm->StatusMessage().toStdString();
 }
 
-TEST_F(InterfacePageTest, ApplyStopsTheDemoAndUsbSaysItIsNotThereYet) {
+TEST_F(InterfacePageTest, ApplyStopsTheDemoAndUsbWithoutABoxSaysSo) {
   frm->StartDemo();
   ASSERT_TRUE(frm->DemoRunning());
   Find<QRadioButton>("rgrpG")->setChecked(true);
   Button("btnOK1")->click();
   EXPECT_FALSE(frm->DemoRunning());
-  EXPECT_EQ(frm->StatusMessage(), QStringLiteral("Diese Betriebsart ist noch nicht verfügbar."));
+  EXPECT_EQ(frm->StatusMessage(), QStringLiteral("USB - Gerätefehler, Vodezedevi nicht korrekt angeschlossen!"));
+  EXPECT_TRUE(Button("btnOK1")->isEnabled()) << "the start can be tried again";
   EXPECT_FALSE(frm->Ports().AnyOpen());
   EXPECT_EQ(frm->WorkMode(), 410);
 }

@@ -154,3 +154,24 @@ TEST_F(WindowTest, AHintOnShowDoesNotOutliveItsLanguage) {
   frm->SelectLanguage(0);
   EXPECT_EQ(frm->StatusMessage(), QStringLiteral("a message"));  // messages are not hints
 }
+
+// The USB page follows a switch like the other pages, also in the texts it
+// sets itself (the EEPROM state).
+TEST_F(WindowTest, UsbPageTextsFollowTheLanguage) {
+  auto* rDev = Find<TRadioGroup>("rDev");
+  rDev->Button(0)->click();
+  auto* status = Find<QLabel>("lbUSBEEStatus");
+  const QString german = status->text();
+  ASSERT_TRUE(german.startsWith(QStringLiteral("EEPROM"))) << german.toStdString();
+
+  frm->SelectLanguage(1);
+  EXPECT_EQ(rDev->title(), QStringLiteral("Device name of the hardware"));
+  EXPECT_EQ(rDev->Item(1), QStringLiteral("Tamarik on USB"));
+  EXPECT_EQ(status->text(), german == QStringLiteral("EEPROM gefunden:") ? QStringLiteral("EEPROM found:")
+                                                                          : QStringLiteral("EEPROM not found! Please choose:"));
+  EXPECT_EQ(rDev->ItemIndex(), 0);
+
+  frm->SelectLanguage(0);
+  EXPECT_EQ(status->text(), german);
+  rDev->Button(1)->click();
+}
