@@ -1,9 +1,13 @@
 #include "core/CanTiming.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
+#include "core/ErrorReport.h"
+#include "core/Language.h"
 #include "core/SendText.h"
+#include "core/TextIds.h"
 
 double CanClockHz(int quarzIndex) { return quarzIndex == 0 ? 11'059'200.0 : 12'000'000.0; }
 
@@ -35,6 +39,37 @@ TCanTimingGrid CanTimingGrid(std::uint8_t btr0, std::uint8_t btr1, int quarzInde
   return grid;
 }
 
+bool SetCanBitRate(std::uint32_t bitRate, TCanRegisters& regs) {
+  if (bitRate == 0) return false;
+  for (const int quarz : {1, 0}) {
+    // A bit of `quanta` time quanta of 2 × (prescaler + 1) clock periods.
+    const auto clock = static_cast<std::uint64_t>(CanClockHz(quarz));
+    if (clock % (2ull * bitRate) != 0) continue;
+    const std::uint64_t quantaPerBit = clock / (2ull * bitRate);
+    for (std::uint64_t prescaler = 1; prescaler <= 64; ++prescaler) {
+      if (quantaPerBit % prescaler != 0) continue;
+      const std::uint64_t quanta = quantaPerBit / prescaler;
+      if (quanta > 25) continue;
+      if (quanta < 6) break;
+      std::uint64_t seg2 = std::max<std::uint64_t>(2, (quanta + 2) / 4);
+      std::uint64_t seg1 = quanta - 1 - seg2;
+      if (seg1 > 16) {
+        seg1 = 16;
+        seg2 = quanta - 17;
+      }
+      char text[3];
+      std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(prescaler - 1));
+      regs.edCANBTR0 = text;
+      std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(((seg2 - 1) << 4) | (seg1 - 1)));
+      regs.edCANBTR1 = text;
+      regs.rgrpCANQuarz = quarz;
+      regs.chkCANRS = regs.chkCANEN = regs.chkCANNSTB = true;
+      return true;
+    }
+  }
+  return false;
+}
+
 std::uint8_t CanConfigByte(const TCanRegisters& regs, int workMode) {
   std::uint8_t b = 0x40;
   if (regs.rgrpCANQuarz == 0) b |= 0x01;
@@ -56,6 +91,20 @@ void InitCanController(const TCanRegisters& regs, int workMode, const TUsbRamWri
   for (int i = 0; i < 4; ++i) write(static_cast<std::uint16_t>(0x120 + i), hex(regs.edCANACR[i]));
   for (int i = 0; i < 4; ++i) write(static_cast<std::uint16_t>(0x125 + i), hex(regs.edCANAMR[i]));
   write(0x106, 2);
+}
+
+bool StartCanController(std::uint32_t bitRate, int workMode, TCanRegisters& regs, const TUsbRamWrite& write) {
+  if (!SetCanBitRate(bitRate, regs)) {
+    ReportError("1.8", GetText(TextId::MsgBaudrateNotUsable));
+    return false;
+  }
+  try {
+    InitCanController(regs, workMode, write);
+    return true;
+  } catch (const std::exception& e) {
+    ReportError("1.8", e);
+    return false;
+  }
 }
 
 char CanHexKey(char key) {

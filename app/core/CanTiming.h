@@ -37,6 +37,13 @@ struct TCanRegisters {
   bool operator==(const TCanRegisters&) const = default;
 };
 
+// The register group for a bit rate chosen on the interface page: timing
+// registers and crystal that give exactly that rate (sample point near
+// 75 %, one quantum resynchronisation jump), the transceivers set to high
+// speed and awake. False, and `regs` unchanged, when neither crystal can
+// give the rate.
+bool SetCanBitRate(std::uint32_t bitRate, TCanRegisters& regs);
+
 // The byte the firmware reads at 0x103.
 std::uint8_t CanConfigByte(const TCanRegisters& regs, int workMode);
 
@@ -45,6 +52,11 @@ std::uint8_t CanConfigByte(const TCanRegisters& regs, int workMode);
 // neither the later ones nor the command byte.
 using TUsbRamWrite = std::function<bool(std::uint16_t address, std::uint8_t value)>;
 void InitCanController(const TCanRegisters& regs, int workMode, const TUsbRamWrite& write);
+
+// The USB start's CAN step: the register group set for the chosen bit rate,
+// then the controller initialised. A rate the controller cannot give, or a
+// bad register edit, is reported and stops the start (false).
+bool StartCanController(std::uint32_t bitRate, int workMode, TCanRegisters& regs, const TUsbRamWrite& write);
 
 // KeyPressHex: the character a register edit takes, or 0 when it drops it
 // (digits, A–F, lower case raised; backspace passes).

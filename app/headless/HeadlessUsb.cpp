@@ -22,7 +22,7 @@ THeadlessUsb::THeadlessUsb(ReceiveRing& ring) : usb_(EzUsb()), ring_(ring) {
   });
 }
 
-void THeadlessUsb::SetImageSetup(std::function<bool()> configureCan, std::function<bool()> startMeasurement) {
+void THeadlessUsb::SetImageSetup(std::function<bool(uint32_t bitRate)> configureCan, std::function<bool()> startMeasurement) {
   configureCan_ = std::move(configureCan);
   startMeasurement_ = std::move(startMeasurement);
 }

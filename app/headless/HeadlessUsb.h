@@ -32,7 +32,7 @@ class THeadlessUsb {
   bool Start(const TUsbStartRequest& request, const std::string& deviceName);
   // The CAN image's controller set-up and the frequency image's input and
   // cycle, run by every start (also the one after a replug).
-  void SetImageSetup(std::function<bool()> configureCan, std::function<bool()> startMeasurement);
+  void SetImageSetup(std::function<bool(uint32_t bitRate)> configureCan, std::function<bool()> startMeasurement);
   // The emulated demo box (TUsbDemoBox) on this monitor.
   bool StartDemo(int pauseMs = 250);
   // Once a second: finds a box that was unplugged again and restarts it.
@@ -46,7 +46,8 @@ class THeadlessUsb {
   TEzUsb& usb_;
   ReceiveRing& ring_;
   TUsbStartRequest request_;
-  std::function<bool()> configureCan_, startMeasurement_;
+  std::function<bool(uint32_t bitRate)> configureCan_;
+  std::function<bool()> startMeasurement_;
   TUsbStartUi StartUi() const;
   std::unique_ptr<TUSBTamarik> monitor_;
   std::unique_ptr<TFirmwareLoader> loader_;

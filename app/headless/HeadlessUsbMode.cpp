@@ -14,19 +14,11 @@ bool THeadlessApp::StartUsb(const TUsbStartRequest& request) {
   // No page to show: the stored CAN registers and frequency panel set the
   // images up, as the window's pages would.
   const int mode = request.WorkMode;
-  const TCanRegisters can = options_.Can.Registers;
+  TCanRegisters can = options_.Can.Registers;
   const TFqSettings fq = options_.Fq;
   auto write = [](uint16_t address, uint8_t value) { return EzUsb().UsbWriteRam(address, value); };
   usb_->SetImageSetup(
-      [can, mode, write] {
-        try {
-          InitCanController(can, mode, write);
-          return true;
-        } catch (const std::exception& e) {
-          ReportError("1.8", e);
-          return false;
-        }
-      },
+      [can, mode, write](uint32_t bitRate) mutable { return StartCanController(bitRate, mode, can, write); },
       [fq, write] {
         return write(0x101, FqInputCode(fq.grpFQIN_ItemIndex)) &&
                write(0x102, static_cast<uint8_t>(FqCycle(fq.edFQZyk_Text)));

@@ -193,7 +193,7 @@ TUsbStartResult TUsbStart::Run(const TUsbStartRequest& request) {
     for (const TUsbConfigByte& c : UsbSerialConfigBytes(request, d)) usb_.UsbWriteRam(c.Address, c.Value);
   } else if (image.FirmwareType == 2) {
     WaitFor(0x106, [](uint8_t v) { return v == 4; }, 10000);
-    if (ui_.ConfigureCan && !ui_.ConfigureCan()) return failed();
+    if (ui_.ConfigureCan && !ui_.ConfigureCan(request.Input1.Baud)) return failed();
   } else {
     WaitFor(0x100, [](uint8_t v) { return v == 0; }, 10000);
     if (image.FirmwareType == 3 && ui_.StartMeasurement && !ui_.StartMeasurement()) return failed();

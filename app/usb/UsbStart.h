@@ -78,9 +78,10 @@ struct TUsbStartUi {
   std::function<void(int lamp)> Lamp;
   // edOtherBaud shows the rate obtained (input 1 or 2).
   std::function<void(int input, uint32_t rate)> RateObtained;
-  // The CAN page's bit timing and filters (type 2), the measurement cycle
-  // (type 3); false: the start failed with its message already shown.
-  std::function<bool()> ConfigureCan;
+  // The CAN page set for input 1's rate and the controller initialised
+  // (type 2), the measurement cycle (type 3); false: the start failed with
+  // its message already shown.
+  std::function<bool(uint32_t bitRate)> ConfigureCan;
   std::function<bool()> StartMeasurement;
 };
 

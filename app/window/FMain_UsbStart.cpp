@@ -55,14 +55,11 @@ TUsbStartUi TFrmMain::UsbStartUi() {
     const bool shown = input == 1 ? !u.spBaudB->isChecked() : !u.spBaudA->isChecked();
     if (shown) u.edOtherBaud->setText(QString::number(rate));
   };
-  ui.ConfigureCan = [this] {
-    try {
-      InitCanController(CanRegistersFromControls(), workMode_, usbWriteRam_);
-      return true;
-    } catch (const std::exception& e) {
-      ReportError("1.8", e);
-      return false;
-    }
+  ui.ConfigureCan = [this](uint32_t bitRate) {
+    TCanRegisters regs = CanRegistersFromControls();
+    const bool started = StartCanController(bitRate, workMode_, regs, usbWriteRam_);
+    ApplyCanRegisters(regs);
+    return started;
   };
   ui.StartMeasurement = [this] {
     return usbWriteRam_(0x101, FqInputCode(fqUi_->grpFQIN->ItemIndex())) &&

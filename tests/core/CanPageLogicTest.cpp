@@ -28,6 +28,27 @@ TEST(CanTiming, TheTableFollowsTheRegistersAndTheCrystal) {
   EXPECT_EQ(CanBitTiming(0x03, 0x1C, 0)[6].Hz, 86'400);
 }
 
+TEST(CanTiming, EveryListedBitRateTheControllerCanGiveIsSetExactly) {
+  for (const std::uint32_t rate : {10000u, 20000u, 50000u, 75000u, 100000u, 125000u, 250000u, 500000u, 750000u, 1000000u}) {
+    TCanRegisters regs;
+    ASSERT_TRUE(SetCanBitRate(rate, regs)) << rate;
+    const int btr0 = HexToInt(regs.edCANBTR0), btr1 = HexToInt(regs.edCANBTR1);
+    const auto rows = CanBitTiming(static_cast<std::uint8_t>(btr0), static_cast<std::uint8_t>(btr1), regs.rgrpCANQuarz);
+    EXPECT_DOUBLE_EQ(1.0 / rows[6].Seconds, rate) << rate;
+    EXPECT_GE(rows[4].Seconds, rows[5].Seconds) << "sample point before the middle at " << rate;
+    EXPECT_TRUE(regs.chkCANRS && regs.chkCANEN && regs.chkCANNSTB);
+  }
+  TCanRegisters regs;
+  ASSERT_TRUE(SetCanBitRate(750000, regs));
+  EXPECT_EQ(std::make_pair(regs.edCANBTR0, regs.edCANBTR1), std::make_pair(std::string("00"), std::string("14")));
+  // 800 kBit/s divides neither crystal: the page keeps what it had.
+  TCanRegisters kept;
+  kept.edCANBTR0 = "41";
+  EXPECT_FALSE(SetCanBitRate(800000, kept));
+  EXPECT_EQ(kept.edCANBTR0, "41");
+  EXPECT_FALSE(SetCanBitRate(0, kept));
+}
+
 class CanInit : public ::testing::Test {
  protected:
   void Run(int workMode) {
