@@ -2,12 +2,16 @@
 
 #include <algorithm>
 
+#include "CanDemo.h"
 #include "EZUSB.h"
+#include "EmulatedBox.h"
 #include "EzUsbDevice.h"
 #include "FirmwareLoad.h"
 #include "InterfaceBoard.h"
 #include "USB.h"
+#include "UsbSendDevice.h"
 #include "UsbWatch.h"
+#include "core/CanTiming.h"
 #include "core/ErrorReport.h"
 #include "core/Language.h"
 #include "core/TextIds.h"
@@ -19,6 +23,9 @@ THeadlessUsb::THeadlessUsb(ReceiveRing& ring) : usb_(EzUsb()), ring_(ring) {
   ui.DeviceError = [] { ReportError("3.4", GetText(TextId::MsgUsbDeviceNotConnected)); };
   ui.Message = [](std::string_view text) { ReportError("3.3", text); };
   loader_ = std::make_unique<TFirmwareLoader>(usb_, ui);
+  sendDevice_ = std::make_unique<TEzUsbSendDevice>(
+      usb_, [this] { monitor_->BeginDeviceAccess(); }, [this] { monitor_->EndDeviceAccess(); });
+  send_ = std::make_unique<TUsbHandshakeSend>(*sendDevice_);
   watch_ = std::make_unique<TUsbWatch>(usb_, *monitor_, [this] {
     return TUsbStart(usb_, *monitor_, *loader_, {}).Run(request_) == usStarted;
   });
@@ -27,12 +34,18 @@ THeadlessUsb::THeadlessUsb(ReceiveRing& ring) : usb_(EzUsb()), ring_(ring) {
 THeadlessUsb::~THeadlessUsb() { Stop(); }
 
 bool THeadlessUsb::Start(const TUsbStartRequest& request, const std::string& deviceName) {
+  return Run(request, deviceName, {});
+}
+
+bool THeadlessUsb::Run(const TUsbStartRequest& request, const std::string& deviceName,
+                       std::function<bool()> configureCan) {
   usb_.UsbDeviceName = deviceName.empty() ? std::string("\\\\.\\tamarik-0") : deviceName;
   usb_.UsbFixedName = !deviceName.empty();
   request_ = request;
   TUsbStartUi ui;
   ui.StatusLine = [](std::string_view text) { ReportError("3.4", text); };
   ui.DeviceError = [] { ReportError("3.4", GetText(TextId::MsgUsbDeviceNotConnected)); };
+  ui.ConfigureCan = std::move(configureCan);
   switch (TUsbStart(usb_, *monitor_, *loader_, ui).Run(request_)) {
     case usStarted: return true;
     case usNoRate: ReportError("3.4", "No rate chosen for the USB inputs"); return false;
@@ -41,36 +54,39 @@ bool THeadlessUsb::Start(const TUsbStartRequest& request, const std::string& dev
 }
 
 bool THeadlessUsb::StartDemo(int pauseMs) {
-  chip_ = tamarikusb::AttachEmulated(true, true, true);
-  board_ = std::make_unique<tamarikusb::TInterfaceBoard>(*chip_);
+  box_ = std::make_unique<TEmulatedBox>();
   TUsbStartRequest request;
   request.WorkMode = 410;
   request.Input1.Baud = request.Input2.Baud = kDemoBaud;
-  // Ours is the last emulated box attached (others may come from the
-  // environment): the highest number that opens.
-  std::string name;
-  for (int n = 0; n < 8; ++n) {
-    const std::string candidate = "\\\\.\\tamarik-emu-" + std::to_string(n);
-    const tamarikusb::THandle h = tamarikusb::Open(candidate);
-    if (!h) break;
-    tamarikusb::Close(h);
-    name = candidate;
-  }
-  if (!Start(request, name)) return false;
+  if (!Start(request, box_->Name())) return false;
   source_ = std::make_unique<TDemoSource>([this](bool fromSps, const std::string& bytes) { FeedDemo(fromSps, bytes); },
                                           pauseMs);
   source_->Start();
   return true;
 }
 
+bool THeadlessUsb::StartCanDemo() {
+  canDemo_ = std::make_unique<TCanDemo>();
+  TUsbStartRequest request;
+  request.WorkMode = TCanDemo::kWorkMode;
+  const bool started = Run(request, canDemo_->Name(), [this] {
+    InitCanController(TCanDemo::Registers(), TCanDemo::kWorkMode,
+                      [this](uint16_t address, uint8_t value) { return usb_.UsbWriteRam(address, value); });
+    return !usb_.UsbError.load();
+  });
+  if (!started) return false;
+  canDemo_->Start(*monitor_);
+  return true;
+}
+
 void THeadlessUsb::FeedDemo(bool fromSps, const std::string& bytes) {
-  if (!board_) return;
+  if (!box_) return;
   std::lock_guard lock(feedLock_);
   const int input = fromSps ? 2 : 1;
   // A little ahead of the core, and never over the telegram still going out.
-  const uint64_t start = std::max(board_->Now() + 6000, feedEnd_[input - 1]);
+  const uint64_t start = std::max(box_->Board().Now() + 6000, feedEnd_[input - 1]);
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-  feedEnd_[input - 1] = board_->SendToInput(input, start, {data, bytes.size()}, kDemoBaud);
+  feedEnd_[input - 1] = box_->Board().SendToInput(input, start, {data, bytes.size()}, kDemoBaud);
 }
 
 void THeadlessUsb::Tick() {
@@ -80,12 +96,12 @@ void THeadlessUsb::Tick() {
 void THeadlessUsb::Stop() {
   if (source_) source_->Stop();
   source_.reset();
+  if (canDemo_) canDemo_->Stop();
   if (monitor_) monitor_->SetActive(false);
-  if (chip_) {
+  if (box_ || canDemo_) {
     usb_.UsbClose();
-    board_.reset();
-    tamarikusb::DetachEmulated(chip_);
-    chip_.reset();
+    box_.reset();
+    canDemo_.reset();
   }
 }
 

@@ -5,22 +5,23 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 
 #include "UsbStart.h"
+#include "core/UsbSendHandshake.h"
 
 class ReceiveRing;
+class TCanDemo;
 class TDemoSource;
+class TEmulatedBox;
 class TEzUsb;
+class TEzUsbSendDevice;
 class TFirmwareLoader;
 class TUSBTamarik;
 class TUsbWatch;
-namespace tamarikusb {
-class TEzUsbDevice;
-class TInterfaceBoard;
-}  // namespace tamarikusb
 
 class THeadlessUsb {
  public:
@@ -37,15 +38,23 @@ class THeadlessUsb {
   // An emulated box on our V24 image, both inputs at 115200 Bd, fed by the
   // demo's conversation (the PC on input 1, the controller on input 2).
   bool StartDemo(int pauseMs = 250);
+  // An emulated box on our CAN image in mode 440 on the CAN demo's bus.
+  bool StartCanDemo();
   // Once a second: finds a box that was unplugged again and restarts it.
   void Tick();
   void Stop();
 
   std::string DeviceName() const;
   TUSBTamarik& Monitor() { return *monitor_; }
+  // Sends through the box, with the monitor's device-access bracket.
+  TUsbSendOutput& SendOutput() { return *send_; }
+  TCanDemo* CanDemo() { return canDemo_.get(); }
 
  private:
   void FeedDemo(bool fromSps, const std::string& bytes);
+  // The USB start of `request` on deviceName; configureCan sets the CAN
+  // controller up when the image is the CAN one.
+  bool Run(const TUsbStartRequest& request, const std::string& deviceName, std::function<bool()> configureCan);
 
   TEzUsb& usb_;
   ReceiveRing& ring_;
@@ -53,8 +62,10 @@ class THeadlessUsb {
   std::unique_ptr<TUSBTamarik> monitor_;
   std::unique_ptr<TFirmwareLoader> loader_;
   std::unique_ptr<TUsbWatch> watch_;
-  std::shared_ptr<tamarikusb::TEzUsbDevice> chip_;
-  std::unique_ptr<tamarikusb::TInterfaceBoard> board_;
+  std::unique_ptr<TEzUsbSendDevice> sendDevice_;
+  std::unique_ptr<TUsbHandshakeSend> send_;
+  std::unique_ptr<TEmulatedBox> box_;
+  std::unique_ptr<TCanDemo> canDemo_;
   std::unique_ptr<TDemoSource> source_;
   std::mutex feedLock_;
   uint64_t feedEnd_[2] = {};

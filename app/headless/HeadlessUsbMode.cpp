@@ -1,5 +1,6 @@
 // The terminal front end in the USB modes: the box (or the emulated one of
 // the demo) reaches the same ring and pipeline as the serial ports.
+#include "CanDemo.h"
 #include "core/ErrorReport.h"
 #include "core/InterfaceConfig.h"
 #include "headless/HeadlessApp.h"
@@ -32,10 +33,11 @@ bool THeadlessApp::StartUsbFromOptions() {
 
 bool THeadlessApp::StartUsbDemo() {
   usb_ = std::make_unique<THeadlessUsb>(consumer_.Ring());
-  usbBaud_ = THeadlessUsb::kDemoBaud;
-  if (!usb_->StartDemo()) return false;
+  const bool can = options_.DemoCan;
+  usbBaud_ = can ? TCanDemo::kBitRate : THeadlessUsb::kDemoBaud;
+  if (!(can ? usb_->StartCanDemo() : usb_->StartDemo())) return false;
   TRxOptions rx = pipeline_.Options();
-  rx.WorkMode = 410;
+  rx.WorkMode = can ? TCanDemo::kWorkMode : 410;
   rx.UsbModeSelected = true;
   rx.RelayPorts = false;
   pipeline_.SetOptions(rx);
