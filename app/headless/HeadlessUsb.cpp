@@ -11,7 +11,6 @@
 #include "USB.h"
 #include "UsbSendDevice.h"
 #include "UsbWatch.h"
-#include "core/CanTiming.h"
 #include "core/ErrorReport.h"
 #include "core/Language.h"
 #include "core/TextIds.h"
@@ -69,12 +68,7 @@ bool THeadlessUsb::StartCanDemo() {
   canDemo_ = std::make_unique<TCanDemo>();
   TUsbStartRequest request;
   request.WorkMode = TCanDemo::kWorkMode;
-  const bool started = Run(request, canDemo_->Name(), [this] {
-    InitCanController(TCanDemo::Registers(), TCanDemo::kWorkMode,
-                      [this](uint16_t address, uint8_t value) { return usb_.UsbWriteRam(address, value); });
-    return !usb_.UsbError.load();
-  });
-  if (!started) return false;
+  if (!Run(request, canDemo_->Name(), [this] { return TCanDemo::SetUpController(usb_); })) return false;
   canDemo_->Start(*monitor_);
   return true;
 }

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "BootNodeOnBus.h"
+#include "EZUSB.h"
 #include "EzUsbDevice.h"
 #include "InterfaceBoard.h"
 #include "USB.h"
@@ -39,6 +40,12 @@ TCanRegisters TCanDemo::Registers() {
   r.edCANBTR1 = "27";  // 1 + 8 + 3 time quanta of 1/6 µs: 2 µs a bit
   r.rgrpCANQuarz = 1;
   return r;
+}
+
+bool TCanDemo::SetUpController(TEzUsb& usb) {
+  InitCanController(Registers(), kWorkMode,
+                    [&usb](uint16_t address, uint8_t value) { return usb.UsbWriteRam(address, value); });
+  return !usb.UsbError.load();
 }
 
 void TCanDemo::Start(TUSBTamarik& monitor) {

@@ -22,6 +22,7 @@
 #include "EmulatedBox.h"
 #include "core/CanTiming.h"
 
+class TEzUsb;
 class TUSBTamarik;
 namespace tamarikusb {
 class TBootNodeOnBus;
@@ -44,6 +45,8 @@ class TCanDemo {
   const std::string& Name() const { return box_.Name(); }
   // 500 kbit/s at 12 MHz, every frame accepted.
   static TCanRegisters Registers();
+  // The USB start's CAN step: Registers() into the image's controller.
+  static bool SetUpController(TEzUsb& usb);
   // The nodes start; `monitor` reads the box and is held back once for
   // the burst (single-buffer mode without a step).
   void Start(TUSBTamarik& monitor);

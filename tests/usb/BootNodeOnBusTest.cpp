@@ -106,21 +106,4 @@ TEST_F(BootNodeOnBusTest, ConnectEraseAndTransferThroughTheBoxProgramTheNodesFla
   EXPECT_TRUE(node_.ApplicationStarted());
 }
 
-TEST_F(BootNodeOnBusTest, TheNodeAnswersRightAfterEachTelegramOnItsIdentifier) {
-  auto& bus = rig_.board->Can();
-  bus.TakeSeen();
-  sent.push_back("0 0xFF");
-  sent.push_back("5 0x01 0x02");
-  Pump();
-  const auto seen = bus.TakeSeen();
-  ASSERT_EQ(seen.size(), 4u);
-  EXPECT_EQ(seen[0].node, tamarikusb::kControllerNode);
-  EXPECT_EQ(seen[1].node, tamarikusb::TBootNodeOnBus::kBusNode);
-  EXPECT_EQ(seen[1].frame.id, 0x000u);
-  EXPECT_EQ(seen[1].frame.dlc, 2);
-  EXPECT_EQ(seen[1].frame.data[1], 1);  // open
-  EXPECT_EQ(seen[3].frame.id, 0x005u);
-  EXPECT_EQ(seen[3].frame.data[0], node_.Config(canboot::kP1CF));
-}
-
 }  // namespace
