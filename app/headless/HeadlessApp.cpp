@@ -50,7 +50,7 @@ THeadlessApp::~THeadlessApp() {
 
 bool THeadlessApp::StartSource() {
   StartCoupling();
-  if (options_.DemoUsb) return StartUsbDemo();
+  if (options_.DemoUsb || options_.DemoCan) return StartUsbDemo();
   if (options_.WorkMode == 300 && !options_.Stored) return StartViewer();
   if (options_.Stored) return OpenStoredPorts();
   if (!options_.Demo) return IsUsbWorkMode(options_.WorkMode) ? StartUsbFromOptions() : OpenPorts();
@@ -115,6 +115,9 @@ void THeadlessApp::BindSend() {
     a = &demo_->PortA();
     b = &demo_->PortB();
     mode = 200;
+  } else if (usb_) {
+    send_.Bind(RunningWorkMode(options_), nullptr, nullptr, options_.SendInput, &usb_->SendOutput());
+    return;
   }
   send_.Bind(mode, a, b, options_.SendInput);
 }
@@ -156,7 +159,7 @@ void THeadlessApp::Timer1Timer() {
 void THeadlessApp::ShowStartLine() {
   std::string line;
   if (usb_) {
-    line = UsbStartLine(RunningWorkMode(options_), usb_->DeviceName(), usbBaud_, options_.DemoUsb);
+    line = UsbStartLine(RunningWorkMode(options_), usb_->DeviceName(), usbBaud_, options_.DemoUsb || options_.DemoCan);
   } else if (demo_) {
     line = StartLine(200, demo_->PortA().Port(), demo_->PortB().Port(), demo_->PortA().Baudrate(), true);
   } else if (interface_) {

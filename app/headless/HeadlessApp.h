@@ -29,6 +29,7 @@ class TTamarikServer;
 struct THeadlessOptions {
   bool Demo = true;       // the built-in demo instead of real ports
   bool DemoUsb = false;   // "--demo usb": an emulated box instead of the pseudo-terminals
+  bool DemoCan = false;   // "--demo can": an emulated box on its CAN bus
   std::string UsbDevice;  // "--device": the box to open in the USB modes (empty: the first found)
   double RunSeconds = 0;  // 0: until SIGINT/SIGTERM
   int WorkMode = 200;

@@ -25,7 +25,7 @@ bool ToFlow(const std::string& text, eFlowControl& flow) {
 }  // namespace
 
 const char* HeadlessUsage() {
-  return "Usage: tamarik [--headless] [--demo [usb]] [--seconds N]\n"
+  return "Usage: tamarik [--headless] [--demo [usb|can]] [--seconds N]\n"
          "               [--mode N] [--port-a NAME] [--port-b NAME] [--baud N] [--flow none|xon|rtscts|dtrdsr] [--send-b]\n"
          "               [--device NAME] [--usb-emu [N]]\n"
          "               [--peer HOST] [--tcp-port N]\n"
@@ -36,6 +36,7 @@ const char* HeadlessUsage() {
          "  --headless     trace in the terminal, no window\n"
          "  --demo         simulated PC and controller on pseudo-terminals (the default)\n"
          "  --demo usb     the USB interface emulated, running its V.24 monitor\n"
+         "  --demo can     the USB interface emulated, running its CAN monitor on a busy bus\n"
          "  --seconds N    end after N seconds (headless)\n"
          "  --mode N       operating mode: 110, 120, 130 port A; 140, 200 ports A and B\n"
          "                 (200: the monitor in the line, relaying); 500 converter on port A;\n"
@@ -78,8 +79,8 @@ THeadlessCommandLine ParseHeadlessCommandLine(const std::vector<std::string>& ar
       cl.Headless = true;
     } else if (arg == "--demo") {
       demoAsked = true;
-      if (value == "usb") {
-        o.DemoUsb = true;
+      if (value == "usb" || value == "can") {
+        (value == "usb" ? o.DemoUsb : o.DemoCan) = true;
         ++i;
       }
     } else if (arg == "--device") {

@@ -15,8 +15,9 @@ THeadlessSend::THeadlessSend(TReceivePipeline& pipeline, const THeadlessSendOpti
 
 THeadlessSend::~THeadlessSend() { Unbind(); }
 
-void THeadlessSend::Bind(int workMode, TSeriell* portA, TSeriell* portB, int fd) {
+void THeadlessSend::Bind(int workMode, TSeriell* portA, TSeriell* portB, int fd, TUsbSendOutput* usb) {
   Unbind();
+  routine_.SetUsb(usb);
   if (portA != nullptr) sendA_ = std::make_unique<TSerialSendPort>(*portA);
   if (portB != nullptr) sendB_ = std::make_unique<TSerialSendPort>(*portB);
   routine_.SetPorts(sendA_.get(), sendB_.get());
@@ -30,13 +31,17 @@ void THeadlessSend::Unbind() {
     reader_.join();
   }
   routine_.SetPorts(nullptr, nullptr);
+  routine_.SetUsb(nullptr);
   sendA_.reset();
   sendB_.reset();
 }
 
 void THeadlessSend::SendLine(const std::string& line) {
-  routine_.DatenSenden(options_.TargetB, SendBytesFromUtf8(line), options_.AddCR, options_.AddLF, false, false,
-                       false, 0);
+  // In the CAN modes a line is one frame: a line end would become its data.
+  const int mode = routine_.WorkMode();
+  const bool lineEnd = mode != 440 && mode != 470;
+  routine_.DatenSenden(options_.TargetB, SendBytesFromUtf8(line), lineEnd && options_.AddCR,
+                       lineEnd && options_.AddLF, false, false, false, 0);
 }
 
 void THeadlessSend::ReadLoop(std::stop_token stop, int fd) {

@@ -29,9 +29,10 @@ class THeadlessSend {
   THeadlessSend(const THeadlessSend&) = delete;
   THeadlessSend& operator=(const THeadlessSend&) = delete;
 
-  // The ports now open (null where the mode has none); typing from fd
-  // (standard input, -1: none) goes on from where it stood.
-  void Bind(int workMode, TSeriell* portA, TSeriell* portB, int fd);
+  // The ports now open (null where the mode has none) and, in the USB
+  // modes, the box's send path; typing from fd (standard input, -1: none)
+  // goes on from where it stood.
+  void Bind(int workMode, TSeriell* portA, TSeriell* portB, int fd, TUsbSendOutput* usb = nullptr);
   // Before the ports close: no send runs afterwards.
   void Unbind();
   // One typed line, without its line end.

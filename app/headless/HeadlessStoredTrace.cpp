@@ -10,6 +10,7 @@
 int RunningWorkMode(const THeadlessOptions& options) {
   if (options.Stored) return options.Stored->WorkMode;
   if (options.DemoUsb) return 410;
+  if (options.DemoCan) return 440;
   return options.Demo ? 200 : options.WorkMode;
 }
 

@@ -1,8 +1,10 @@
 #include "headless/HeadlessUsb.h"
 
+#include "CanDemo.h"
 #include "EZUSB.h"
 #include "FirmwareLoad.h"
 #include "USB.h"
+#include "UsbSendDevice.h"
 #include "UsbWatch.h"
 #include "core/ErrorReport.h"
 #include "core/Language.h"
@@ -14,6 +16,9 @@ THeadlessUsb::THeadlessUsb(ReceiveRing& ring) : usb_(EzUsb()), ring_(ring) {
   ui.DeviceError = [] { ReportError("3.4", GetText(TextId::MsgUsbDeviceNotConnected)); };
   ui.Message = [](std::string_view text) { ReportError("3.3", text); };
   loader_ = std::make_unique<TFirmwareLoader>(usb_, ui);
+  sendDevice_ = std::make_unique<TEzUsbSendDevice>(
+      usb_, [this] { monitor_->BeginDeviceAccess(); }, [this] { monitor_->EndDeviceAccess(); });
+  send_ = std::make_unique<TUsbHandshakeSend>(*sendDevice_);
   watch_ = std::make_unique<TUsbWatch>(usb_, *monitor_, [this] {
     TUsbStartUi ui = StartUi();
     ui.StatusLine = nullptr;
@@ -57,16 +62,29 @@ bool THeadlessUsb::StartDemo(int pauseMs) {
   return true;
 }
 
+bool THeadlessUsb::StartCanDemo() {
+  canDemo_ = std::make_unique<TCanDemo>();
+  TUsbStartRequest request;
+  request.WorkMode = TCanDemo::kWorkMode;
+  request.Input1.Baud = request.Input2.Baud = TCanDemo::kBitRate;
+  configureCan_ = [this](uint32_t) { return TCanDemo::SetUpController(usb_); };
+  if (!Start(request, canDemo_->Name())) return false;
+  canDemo_->Start(*monitor_);
+  return true;
+}
+
 void THeadlessUsb::Tick() {
   if (watch_) watch_->Tick();
 }
 
 void THeadlessUsb::Stop() {
   if (demo_) demo_->StopConversation();
+  if (canDemo_) canDemo_->Stop();
   if (monitor_) monitor_->SetActive(false);
-  if (demo_) {
+  if (demo_ || canDemo_) {
     usb_.UsbClose();
     demo_.reset();
+    canDemo_.reset();
   }
 }
 

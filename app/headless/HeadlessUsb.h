@@ -11,9 +11,12 @@
 
 #include "UsbDemoBox.h"
 #include "UsbStart.h"
+#include "core/UsbSendHandshake.h"
 
 class ReceiveRing;
+class TCanDemo;
 class TEzUsb;
+class TEzUsbSendDevice;
 class TFirmwareLoader;
 class TUSBTamarik;
 class TUsbWatch;
@@ -35,12 +38,17 @@ class THeadlessUsb {
   void SetImageSetup(std::function<bool(uint32_t bitRate)> configureCan, std::function<bool()> startMeasurement);
   // The emulated demo box (TUsbDemoBox) on this monitor.
   bool StartDemo(int pauseMs = 250);
+  // An emulated box on our CAN image in mode 440 on the CAN demo's bus.
+  bool StartCanDemo();
   // Once a second: finds a box that was unplugged again and restarts it.
   void Tick();
   void Stop();
 
   std::string DeviceName() const;
   TUSBTamarik& Monitor() { return *monitor_; }
+  // Sends through the box, with the monitor's device-access bracket.
+  TUsbSendOutput& SendOutput() { return *send_; }
+  TCanDemo* CanDemo() { return canDemo_.get(); }
 
  private:
   TEzUsb& usb_;
@@ -52,5 +60,8 @@ class THeadlessUsb {
   std::unique_ptr<TUSBTamarik> monitor_;
   std::unique_ptr<TFirmwareLoader> loader_;
   std::unique_ptr<TUsbWatch> watch_;
+  std::unique_ptr<TEzUsbSendDevice> sendDevice_;
+  std::unique_ptr<TUsbHandshakeSend> send_;
   std::unique_ptr<TUsbDemoBox> demo_;
+  std::unique_ptr<TCanDemo> canDemo_;
 };

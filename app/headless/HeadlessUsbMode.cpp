@@ -1,5 +1,6 @@
 // The terminal front end in the USB modes: the box (or the emulated one of
 // the demo) reaches the same ring and pipeline as the serial ports.
+#include "CanDemo.h"
 #include "EZUSB.h"
 #include "core/CanTiming.h"
 #include "core/ErrorReport.h"
@@ -42,10 +43,11 @@ bool THeadlessApp::StartUsbFromOptions() {
 
 bool THeadlessApp::StartUsbDemo() {
   usb_ = std::make_unique<THeadlessUsb>(consumer_.Ring());
-  usbBaud_ = THeadlessUsb::kDemoBaud;
-  if (!usb_->StartDemo()) return false;
+  const bool can = options_.DemoCan;
+  usbBaud_ = can ? TCanDemo::kBitRate : THeadlessUsb::kDemoBaud;
+  if (!(can ? usb_->StartCanDemo() : usb_->StartDemo())) return false;
   TRxOptions rx = pipeline_.Options();
-  rx.WorkMode = 410;
+  rx.WorkMode = can ? TCanDemo::kWorkMode : 410;
   rx.UsbModeSelected = true;
   rx.RelayPorts = false;
   pipeline_.SetOptions(rx);

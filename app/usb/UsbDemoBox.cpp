@@ -2,31 +2,17 @@
 
 #include <algorithm>
 
-#include "EzUsbDevice.h"
+#include "EmulatedBox.h"
 #include "InterfaceBoard.h"
-#include "TamarikUsb.h"
 #include "serial/DemoSource.h"
 
 TUsbDemoBox::TUsbDemoBox(int pauseMs) : pauseMs_(pauseMs) {}
 
-TUsbDemoBox::~TUsbDemoBox() {
-  StopConversation();
-  board_.reset();
-  if (chip_) tamarikusb::DetachEmulated(chip_);
-}
+TUsbDemoBox::~TUsbDemoBox() { StopConversation(); }
 
 std::string TUsbDemoBox::Attach() {
-  chip_ = tamarikusb::AttachEmulated(true, true, true);
-  board_ = std::make_unique<tamarikusb::TInterfaceBoard>(*chip_);
-  std::string name;
-  for (int n = 0; n < 8; ++n) {
-    const std::string candidate = "\\\\.\\tamarik-emu-" + std::to_string(n);
-    const tamarikusb::THandle h = tamarikusb::Open(candidate);
-    if (!h) break;
-    tamarikusb::Close(h);
-    name = candidate;
-  }
-  return name;
+  box_ = std::make_unique<TEmulatedBox>();
+  return box_->Name();
 }
 
 TUsbStartRequest TUsbDemoBox::Request() {
@@ -48,11 +34,11 @@ void TUsbDemoBox::StopConversation() {
 }
 
 void TUsbDemoBox::Feed(bool fromSps, const std::string& bytes) {
-  if (!board_) return;
+  if (!box_) return;
   std::lock_guard lock(feedLock_);
   const int input = fromSps ? 2 : 1;
   // A little ahead of the core, and never over the telegram still going out.
-  const uint64_t start = std::max(board_->Now() + 6000, feedEnd_[input - 1]);
+  const uint64_t start = std::max(box_->Board().Now() + 6000, feedEnd_[input - 1]);
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-  feedEnd_[input - 1] = board_->SendToInput(input, start, {data, bytes.size()}, kBaud);
+  feedEnd_[input - 1] = box_->Board().SendToInput(input, start, {data, bytes.size()}, kBaud);
 }

@@ -12,10 +12,7 @@
 #include "UsbStart.h"
 
 class TDemoSource;
-namespace tamarikusb {
-class TEzUsbDevice;
-class TInterfaceBoard;
-}  // namespace tamarikusb
+class TEmulatedBox;
 
 class TUsbDemoBox {
  public:
@@ -41,8 +38,7 @@ class TUsbDemoBox {
   void Feed(bool fromSps, const std::string& bytes);
 
   int pauseMs_;
-  std::shared_ptr<tamarikusb::TEzUsbDevice> chip_;
-  std::unique_ptr<tamarikusb::TInterfaceBoard> board_;
+  std::unique_ptr<TEmulatedBox> box_;
   std::unique_ptr<TDemoSource> source_;
   std::mutex feedLock_;
   uint64_t feedEnd_[2] = {};
