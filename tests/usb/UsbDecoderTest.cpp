@@ -139,8 +139,8 @@ TEST_F(UsbDecoderTest, OnlyTheBytesReadBecomeRecords) {
 class UsbCanDecoderTest : public UsbDecoderTest {
  protected:
   static std::vector<uint8_t> Can(std::vector<uint8_t> records) {
-    std::vector<uint8_t> b{0, 1};
-    b.insert(b.end(), records.begin(), records.end());
+    records.insert(records.begin(), {0, 1});
+    std::vector<uint8_t>& b = records;
     b[0] = static_cast<uint8_t>(b.size());  // the last record starts before offset L
     b.resize(b.size() + 3, 0);
     return b;
