@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   }
   if (cl.UsbEmu > 0) tamarikusb::AttachEmulatedBoxes(cl.UsbEmu);
 #ifdef TAMARIK_HAS_WINDOW
-  if (!cl.Headless) return RunWindow(argc, argv, cl.DemoAsked, cl.Options.DemoUsb);
+  if (!cl.Headless) return RunWindow(argc, argv, cl.DemoAsked, cl.Options.DemoUsb, cl.Options.DemoCan);
 #endif
   return RunHeadless(args, cl.Options, cl.DemoAsked);
 }

@@ -5,6 +5,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 
+#include "CanDemo.h"
 #include "UsbDemoBox.h"
 #include "core/AppFlags.h"
 #include "core/Shutdown.h"

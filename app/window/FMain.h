@@ -76,7 +76,9 @@ class TFrmMain : public QMainWindow {
   void StartDemo();
   // The same conversation through an emulated USB box on its V24 image.
   void StartUsbDemo();
-  bool UsbDemoRunning() const { return usbDemo_ != nullptr; }
+  // The CAN demo: an emulated box on our CAN image on its busy bus.
+  void StartCanDemo();
+  bool UsbDemoRunning() const { return usbDemo_ != nullptr || canDemo_ != nullptr; }
 
   // The receive handler reads this snapshot of the controls; every handler of
   // a control it reads calls this.
@@ -358,7 +360,7 @@ class TFrmMain : public QMainWindow {
   void ColourLineGroups(bool red);
   void StopDemo();
   void ShowDemoInterface();
-  void ShowUsbDemoInterface();
+  void ShowUsbDemoInterface(int workMode, uint32_t rate);
   static void KeepStoredInterface(TFrmMainSettings& f, const TFrmMainSettings& stored, TPortABSettings& ports,
                                   const TPortABSettings& storedPorts);
   TModeButton SelectedMode() const;
@@ -495,6 +497,7 @@ class TFrmMain : public QMainWindow {
   struct TUsbStartUi UsbStartUi();
   // The demo's box goes after the monitor that reads it.
   std::unique_ptr<class TUsbDemoBox> usbDemo_;
+  std::unique_ptr<class TCanDemo> canDemo_;
   // After the consumer: its thread ends before the ring it writes into.
   std::unique_ptr<TUSBTamarik> usbMonitor_;
   std::unique_ptr<TUsbPage> usbPage_;

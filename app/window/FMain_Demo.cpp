@@ -1,13 +1,15 @@
 // The built-in demos: a simulated PC and controller on pseudo-terminals, the
-// monitor in the line between them, or the same two through an emulated USB
-// box. The interface page shows it while it
-// runs; the trace follows the stored settings as with real ports.
+// monitor in the line between them, the same two through an emulated USB
+// box, or that box on a CAN bus. The interface page shows it while it runs;
+// the trace follows the stored settings as with real ports.
 #include <QComboBox>
 #include <QRadioButton>
 
+#include "CanDemo.h"
 #include "EZUSB.h"
 #include "UsbDemoBox.h"
 #include "UsbStart.h"
+#include "core/InterfaceConfig.h"
 #include "ui_TabSchnittstelle.h"
 #include "window/FMain.h"
 #include "window/FMain_UsbPage.h"
@@ -56,7 +58,7 @@ void TFrmMain::StartUsbDemo() {
   usb.UsbClose();
   usb.UsbDeviceName = usbDemo_->Attach();
   usb.UsbFixedName = true;
-  ShowUsbDemoInterface();
+  ShowUsbDemoInterface(TUsbDemoBox::Request().WorkMode, TUsbDemoBox::kBaud);
   TUsbStart start(usb, *usbMonitor_, usbPage_->Loader(), UsbStartUi());
   if (start.Run(TUsbDemoBox::Request()) != usStarted) {
     StopDemo();
@@ -65,19 +67,41 @@ void TFrmMain::StartUsbDemo() {
   usbDemo_->StartConversation();
 }
 
-void TFrmMain::ShowUsbDemoInterface() {
+void TFrmMain::StartCanDemo() {
+  canDemo_ = std::make_unique<TCanDemo>();
+  TEzUsb& usb = EzUsb();
+  usb.UsbClose();
+  usb.UsbDeviceName = canDemo_->Name();
+  usb.UsbFixedName = true;
+  ShowUsbDemoInterface(TCanDemo::kWorkMode, TCanDemo::kBitRate);
+  TUsbStartRequest request;
+  request.WorkMode = TCanDemo::kWorkMode;
+  request.Input1.Baud = request.Input2.Baud = TCanDemo::kBitRate;
+  TUsbStartUi ui = UsbStartUi();
+  // The demo's bus wants every frame through, whatever filter the page
+  // holds; the page's stored registers stay as they are.
+  ui.ConfigureCan = [](uint32_t) { return TCanDemo::SetUpController(EzUsb()); };
+  if (TUsbStart(usb, *usbMonitor_, usbPage_->Loader(), ui).Run(request) != usStarted) {
+    StopDemo();
+    return;
+  }
+  canDemo_->Start(*usbMonitor_);
+}
+
+void TFrmMain::ShowUsbDemoInterface(int workMode, uint32_t rate) {
   Ui::TabSchnittstelle& u = *uiSchnittstelle_;
-  // Mode G with V24 and the demo's rate for both inputs; the stored
+  // Mode G with the demo's image and rate for both inputs; the stored
   // interface stays in the file.
   {
     const QSignalBlocker quiet(u.rgrpG);
     u.rgrpG->setChecked(true);
   }
-  u.grpUSB->SetItemIndex(0);
+  for (int i = 0; i < u.grpUSB->Count(); ++i)
+    if (UsbWorkModeAt(i) == workMode) u.grpUSB->SetItemIndex(i);
   u.spBaud->setChecked(true);
   SetIcon(-1);
-  const int rate = static_cast<int>(u.grpBaud->Items().indexOf(QString::number(TUsbDemoBox::kBaud)));
-  if (rate >= 0) u.grpBaud->SetItemIndex(rate);
+  const int index = static_cast<int>(u.grpBaud->Items().indexOf(QString::number(rate)));
+  if (index >= 0) u.grpBaud->SetItemIndex(index);
   btnOK1Enabled(false);
   demoOnPage_ = true;
   PublishRxOptions();

@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <utility>
 
+#include "CanDemo.h"
 #include "UsbDemoBox.h"
 #include "core/ErrorLog.h"
 #include "core/ErrorReport.h"
@@ -95,13 +96,15 @@ void TFrmMain::ReportOpenFailure(const std::string& port) {
 }
 
 void TFrmMain::StopDemo() {
-  if (!demo_ && !usbDemo_) return;
+  if (!demo_ && !usbDemo_ && !canDemo_) return;
   if (demo_) demo_->Stop();
   demo_.reset();
-  if (usbDemo_) {
-    usbDemo_->StopConversation();
+  if (usbDemo_ || canDemo_) {
+    if (usbDemo_) usbDemo_->StopConversation();
+    if (canDemo_) canDemo_->Stop();
     StopUsbMonitor();
     usbDemo_.reset();
+    canDemo_.reset();
   }
   // Its pseudo-terminals are gone: unless the user chose other ports, the
   // page shows the stored interface again.

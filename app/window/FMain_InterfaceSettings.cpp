@@ -175,7 +175,7 @@ void TFrmMain::KeepStoredInterface(TFrmMainSettings& f, const TFrmMainSettings& 
 void TFrmMain::InterfaceFirstActivation() {
   windowStarting_ = false;
   // Tests run without a file, and a running demo is what the user asked for.
-  if (startup_ == nullptr || demo_ || usbDemo_) return;
+  if (startup_ == nullptr || demo_ || UsbDemoRunning()) return;
   if (uiSchnittstelle_->rgrpG->isChecked() && EzUsb().UsbError.load()) return;
   btnOK1Click();
 }

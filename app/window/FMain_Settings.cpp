@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QScreen>
 
+#include "CanDemo.h"
 #include "UsbDemoBox.h"
 #include "core/AppFlags.h"
 #include "core/Shutdown.h"
@@ -120,6 +121,7 @@ void TFrmMain::FormClose() {
   StopSending();
   ports_->CloseAll();
   if (usbDemo_) usbDemo_->StopConversation();
+  if (canDemo_) canDemo_->Stop();
   StopUsbMonitor();
   StopTcp();
   if (startup_ == nullptr) {

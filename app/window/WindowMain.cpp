@@ -17,7 +17,7 @@ std::atomic<bool> stopAsked{false};
 void OnStopSignal(int) { stopAsked.store(true); }
 }  // namespace
 
-int RunWindow(int argc, char** argv, bool demo, bool demoUsb) {
+int RunWindow(int argc, char** argv, bool demo, bool demoUsb, bool demoCan) {
   TApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tamarik"));
   // The settings file of the start directory is read before any control exists.
@@ -30,6 +30,8 @@ int RunWindow(int argc, char** argv, bool demo, bool demoUsb) {
   TFrmMain window(nullptr, &startup);
   if (demoUsb)
     window.StartUsbDemo();
+  else if (demoCan)
+    window.StartCanDemo();
   else if (demo || firstStart)
     window.StartDemo();
   window.show();

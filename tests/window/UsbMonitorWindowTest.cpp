@@ -2,13 +2,16 @@
 // single-buffer stepping from the page, and mode G applied on the interface
 // page with and without a box.
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 
 #include "EZUSB.h"
+#include "EmulatedBox.h"
 #include "EzUsbDevice.h"
 #include "TamarikUsb.h"
 #include "USB.h"
 #include "WindowTestSupport.h"
+#include "core/InterfaceConfig.h"
 #include "window/RadioGroup.h"
 
 namespace {
@@ -65,6 +68,16 @@ TEST_F(UsbMonitorWindowTest, DemoBoxShowsBothSidesAndEachStepLetsExactlyOneBuffe
   EXPECT_TRUE(WaitFor([&] { return monitor.BuffersDecoded() > held + 4; }));
 }
 
+TEST_F(UsbMonitorWindowTest, CanDemoShowsTheBusFramesInTheTrace) {
+  frm->StartCanDemo();
+  ASSERT_TRUE(frm->UsbDemoRunning());
+  EXPECT_EQ(frm->WorkMode(), 440);
+  EXPECT_TRUE(frm->UsbMonitor().Active());
+  EXPECT_EQ(frm->UsbMonitor().FirmwareType.load(), 2);
+  ASSERT_TRUE(WaitFor([&] { return TraceHas("ID11:      100     DLC: 8 > ") && TraceHas("ID29: 18FEF100     DLC: 8 > "); }))
+      << Pane()->Text().toStdString();
+}
+
 TEST_F(UsbMonitorWindowTest, ModeGStartsTheMonitorOnTheBoxOrReportsAMissingOne) {
   auto chip = tamarikusb::AttachEmulated(true, true, false);
   ChooseUsbMode(QStringLiteral("9600"));
@@ -90,6 +103,25 @@ TEST_F(UsbMonitorWindowTest, ModeGStartsTheMonitorOnTheBoxOrReportsAMissingOne) 
   EXPECT_TRUE(Button("btnOK1")->isEnabled());
   EXPECT_EQ(frm->StatusMessage().toStdString(), "USB - Gerätefehler, Vodezedevi nicht korrekt angeschlossen!");
   EXPECT_TRUE(Find<QFrame>("shUSBOK")->styleSheet().contains("red"));
+}
+
+TEST_F(UsbMonitorWindowTest, ACanModeTakesTheChosenBitRateAndRefusesOneTheControllerCannotGive) {
+  TEmulatedBox box;
+  Find<QRadioButton>("rgrpG")->click();
+  auto* modes = Find<TRadioGroup>("grpUSB");
+  for (int i = 0; i < modes->Count(); ++i)
+    if (UsbWorkModeAt(i) == 440) modes->Button(i)->click();
+  ChooseUsbMode(QStringLiteral("800000"));
+  Button("btnOK1")->click();
+  EXPECT_FALSE(frm->UsbMonitor().Active());
+  EXPECT_TRUE(Button("btnOK1")->isEnabled());
+  // A fresh CAN page has no timing registers: the rate sets them.
+  ChooseUsbMode(QStringLiteral("500000"));
+  Button("btnOK1")->click();
+  ASSERT_TRUE(frm->UsbMonitor().Active()) << frm->StatusMessage().toStdString();
+  EXPECT_EQ(EzUsb().UsbReadRam(0x101), 0x00);
+  EXPECT_EQ(EzUsb().UsbReadRam(0x102), 0x27);
+  EXPECT_EQ(Find<QLineEdit>("edCANBTR1")->text(), QStringLiteral("27"));
 }
 
 }  // namespace
