@@ -53,7 +53,8 @@ bool UsbStartRequestFrom(int workMode, const TPortABSettings& ports, const std::
   out.WorkMode = workMode;
   const TPortSettings* inputs[] = {&ports.PortASettings, &ports.PortBSettings};
   TUsbLineFormat* formats[] = {&out.Input1, &out.Input2};
-  const bool serial = UsbImageFor(workMode, false).FirmwareType <= 1;
+  // The serial images take the rates, the CAN image its bit rate.
+  const bool usesRate = UsbImageFor(workMode, false).FirmwareType <= 2;
   for (int i = 0; i < 2; ++i) {
     const TPortSettings& port = *inputs[i];
     if (port.Baudrate < 0 || port.Baudrate >= static_cast<int>(baudItems.size())) {
@@ -66,7 +67,7 @@ bool UsbStartRequestFrom(int workMode, const TPortABSettings& ports, const std::
       out.MeasureBaud = true;
       continue;
     }
-    if (serial && !ParseRate(item, formats[i]->Baud)) {
+    if (usesRate && !ParseRate(item, formats[i]->Baud)) {
       error = GetText(TextId::MsgCheckBaudrate) + " (" + item + ")";
       return false;
     }
