@@ -17,6 +17,7 @@
 #include "serial/SerialSendPort.h"
 #include "UsbSendDevice.h"
 #include "ui_TabSchnittstelle.h"
+#include "USB.h"
 #include "window/Captions.h"
 #include "window/FMain.h"
 #include "window/TracePane.h"
@@ -27,9 +28,11 @@ void TFrmMain::SetupSend() {
   sendPortA_ = std::make_unique<TSerialSendPort>(ports_->PortA());
   sendPortB_ = std::make_unique<TSerialSendPort>(ports_->PortB());
   sendRoutine_->SetPorts(sendPortA_.get(), sendPortB_.get());
-  // The USB modes send through the program's one access layer; the receive
-  // thread's device-access bracket joins when that thread exists.
-  usbSendDevice_ = std::make_unique<TEzUsbSendDevice>(EzUsb());
+  // The USB modes send through the program's one access layer, bracketed
+  // for the receive thread, which spares the bus while a frame goes out.
+  usbSendDevice_ = std::make_unique<TEzUsbSendDevice>(
+      EzUsb(), [this] { if (usbMonitor_) usbMonitor_->BeginDeviceAccess(); },
+      [this] { if (usbMonitor_) usbMonitor_->EndDeviceAccess(); });
   usbSend_ = std::make_unique<TUsbHandshakeSend>(*usbSendDevice_);
   sendRoutine_->SetUsb(usbSend_.get());
   // The status line is queued in order with the received text, from any thread.
