@@ -1,6 +1,7 @@
 // The group grpPlugIn: choosing a library, what the check box, the version
 // label and the parameter button show, and the trace while it converts.
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -17,8 +18,10 @@ class PlugInWindowTest : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    // A copy of an accepted test plug-in in the program's directory.
-    inProgramDir = FromUtf8(ProgramDirectory()) + QStringLiteral("/window_test_plugin.so");
+    // A copy of an accepted test plug-in in the program's directory, one
+    // per test: ctest runs this fixture's tests side by side.
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    inProgramDir = FromUtf8(ProgramDirectory() + "/window_test_plugin_" + test + ".so");
     QFile::remove(inProgramDir);
     ASSERT_TRUE(QFile::copy(QStringLiteral(TAMARIK_TEST_PLUGINS "/scripted_v30.so"), inProgramDir));
   }
@@ -38,7 +41,7 @@ class PlugInWindowTest : public WindowTest {
 
 TEST_F(PlugInWindowTest, LibraryInTheProgramsDirectoryIsStoredByItsBareName) {
   Choose(inProgramDir);
-  EXPECT_EQ(DllName(), QStringLiteral("window_test_plugin.so"));
+  EXPECT_EQ(DllName(), QFileInfo(inProgramDir).fileName());
   EXPECT_TRUE(Check("chkUsePlugin")->isChecked());
   EXPECT_EQ(Version(), QStringLiteral("Version: 3.0\nScripted"));
   EXPECT_TRUE(Button("btnPlugInParam")->isEnabled());
@@ -62,7 +65,7 @@ TEST_F(PlugInWindowTest, RejectedLibraryLeavesTheBoxUncheckedAndKeepsItsPath) {
 TEST_F(PlugInWindowTest, CancelledDialogLeavesThePlugInOff) {
   Choose(inProgramDir);
   Choose(QString());
-  EXPECT_EQ(DllName(), QStringLiteral("window_test_plugin.so"));
+  EXPECT_EQ(DllName(), QFileInfo(inProgramDir).fileName());
   EXPECT_FALSE(Check("chkUsePlugin")->isChecked());
   EXPECT_FALSE(frm->PlugIn().Loaded());
 }
