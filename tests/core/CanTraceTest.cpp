@@ -2,6 +2,7 @@
 // colours and what is left out.
 #include <memory>
 
+#include "CanRecordSupport.h"
 #include "PipelineFixture.h"
 #include "core/CanFilter.h"
 
@@ -11,18 +12,7 @@ class CanTraceTest : public PipelineTest {
  protected:
   static TSeriellData Frame(int seq, std::uint32_t ident, std::initializer_list<std::uint8_t> data,
                             std::uint16_t signals = msID11) {
-    TSeriellData r;
-    r.RecType = rtCAN;
-    r.Dir = dirUSBCAN1;
-    r.Ready = 1;
-    r.Info = seq;
-    r.Ident = ident;
-    r.Signals = signals;
-    r.Count = static_cast<std::int32_t>(data.size());
-    int i = 0;
-    for (std::uint8_t b : data) r.Data[i++] = b;
-    r.Time = At();
-    return r;
+    return CanFrameRecord(seq, ident, data, signals, At());
   }
   static TSeriellData BusError(std::uint8_t status, std::uint8_t alc, std::uint8_t ecc, std::uint8_t rx,
                                std::uint8_t tx) {

@@ -3,6 +3,7 @@
 // in their colours.
 #include <gtest/gtest.h>
 
+#include "core/CanRecordSupport.h"
 #include "core/CodePageList.h"
 #include "core/ReceivePipeline.h"
 #include "core/ReceiveRing.h"
@@ -17,16 +18,7 @@
 namespace {
 
 void DeliverFrame(TReceivePipeline& pipeline, ReceiveRing& ring, int seq, std::uint32_t ident) {
-  TSeriellData r;
-  r.RecType = rtCAN;
-  r.Dir = dirUSBCAN1;
-  r.Ready = 1;
-  r.Info = seq;
-  r.Ident = ident;
-  r.Signals = msID11;
-  r.Count = 1;
-  r.Data[0] = 0x42;
-  DeliverRecords(pipeline, ring, {r});
+  DeliverRecords(pipeline, ring, {CanFrameRecord(seq, ident, {0x42})});
 }
 
 }  // namespace
