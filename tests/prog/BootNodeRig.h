@@ -33,37 +33,13 @@ class BootNodeRig : public ProgFixture {
   }
 
   // Every telegram sent so far goes onto the bus, every answer back.
-  void Pump() {
+  void Pump() override {
     while (delivered_ < sent.size()) node.FrameIn(FrameOf(sent[delivered_++]));
     while (!answers.empty()) {
       const TCanFrame f = answers.front();
       answers.pop_front();
       prog.CanFrameReceived(f);
     }
-  }
-
-  // Runs the window's two timers against the clock until the programmer is
-  // idle; false when it still is not after `limit` of dialog time.
-  bool RunUntilIdle(std::chrono::milliseconds limit = std::chrono::minutes(10)) {
-    using namespace std::chrono_literals;
-    Pump();
-    for (auto t = 0ms; t < limit; t += 36ms) {
-      if (prog.Step() == TProgAtmel::stIdle) return true;
-      Advance(36ms);
-      if (prog.View().Tmr1Enabled) prog.Tmr1Timer();
-      if (prog.View().Tmr2Enabled && t.count() % 144 == 0) prog.Tmr2Timer();
-      Pump();
-    }
-    return prog.Step() == TProgAtmel::stIdle;
-  }
-
-  void ConnectAndErase() {
-    prog.btnStartConnectClick();
-    ASSERT_TRUE(RunUntilIdle());
-    ASSERT_EQ(prog.View().lbStartStatus, "OK");
-    prog.btnEraseClick();
-    ASSERT_TRUE(RunUntilIdle());
-    ASSERT_EQ(prog.View().lbEraseOK, "OK");
   }
 
   // The node's flash read back over the bus, as a programmer reads it.

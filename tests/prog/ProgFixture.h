@@ -24,6 +24,34 @@ class ProgFixture : public ::testing::Test {
 
   void Advance(std::chrono::milliseconds ms) { now += ms; }
 
+  // Carries the telegrams sent so far to a node and its answers back; the
+  // tests that answer by hand have none.
+  virtual void Pump() {}
+
+  // Runs the window's two timers against the clock until the programmer is
+  // idle; false when it still is not after `limit` of dialog time.
+  bool RunUntilIdle(std::chrono::milliseconds limit = std::chrono::minutes(10)) {
+    using namespace std::chrono_literals;
+    Pump();
+    for (auto t = 0ms; t < limit; t += 36ms) {
+      if (prog.Step() == TProgAtmel::stIdle) return true;
+      Advance(36ms);
+      if (prog.View().Tmr1Enabled) prog.Tmr1Timer();
+      if (prog.View().Tmr2Enabled && t.count() % 144 == 0) prog.Tmr2Timer();
+      Pump();
+    }
+    return prog.Step() == TProgAtmel::stIdle;
+  }
+
+  void ConnectAndErase() {
+    prog.btnStartConnectClick();
+    ASSERT_TRUE(RunUntilIdle());
+    ASSERT_EQ(prog.View().lbStartStatus, "OK");
+    prog.btnEraseClick();
+    ASSERT_TRUE(RunUntilIdle());
+    ASSERT_EQ(prog.View().lbEraseOK, "OK");
+  }
+
   static TCanFrame Answer(canboot::TGroup group, std::initializer_list<std::uint8_t> data) {
     TCanFrame f;
     f.Ident = canboot::Ident(0, group);

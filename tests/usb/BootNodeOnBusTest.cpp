@@ -39,7 +39,7 @@ class BootNodeOnBusTest : public ProgFixture {
 
   // What the programmer sent goes out through the box, what the box
   // received comes back as the receive path hands it over.
-  void Pump() {
+  void Pump() override {
     while (delivered_ < sent.size())
       ASSERT_TRUE(routine_.DatenSenden(false, sent[delivered_++], false, false, false, false, false, 0, wait_));
     rig_.RunPolling(2000, 1000);
@@ -55,18 +55,6 @@ class BootNodeOnBusTest : public ProgFixture {
     }
   }
 
-  bool RunUntilIdle() {
-    Pump();
-    for (int tick = 0; tick < 5000; ++tick) {
-      if (prog.Step() == TProgAtmel::stIdle) return true;
-      Advance(36ms);
-      if (prog.View().Tmr1Enabled) prog.Tmr1Timer();
-      if (prog.View().Tmr2Enabled && tick % 4 == 0) prog.Tmr2Timer();
-      Pump();
-    }
-    return false;
-  }
-
   TFirmwareRig rig_{"CAN"};
   TAvrBootNode node_;
   tamarikusb::TBootNodeOnBus onBus_{rig_.board->Can(), node_};
@@ -80,12 +68,7 @@ class BootNodeOnBusTest : public ProgFixture {
 
 TEST_F(BootNodeOnBusTest, ConnectEraseAndTransferThroughTheBoxProgramTheNodesFlash) {
   node_.Flash()[5] = 0x00;  // an old program: only an erase makes the byte writable again
-  prog.btnStartConnectClick();
-  ASSERT_TRUE(RunUntilIdle());
-  ASSERT_EQ(prog.View().lbStartStatus, "OK");
-  prog.btnEraseClick();
-  ASSERT_TRUE(RunUntilIdle());
-  ASSERT_EQ(prog.View().lbEraseOK, "OK");
+  ASSERT_NO_FATAL_FAILURE(ConnectAndErase());
 
   std::string image;
   for (int i = 0; i < 1500; ++i) image += static_cast<char>(i * 13 + 7);
